@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "kadrix/platform/file_services.h"
 #include "kadrix/platform/library.h"
 
@@ -103,7 +105,9 @@ TEST(ModuleVersionRecord, MissingRecordsAndOtherFilesAreFailures) {
     EXPECT_FALSE(
         readVersionRecord(moduleFileName(reinterpret_cast<const void*>(&kx_load_library))).ok());
 
-    const auto folder = std::filesystem::temp_directory_path() / "kx_version_record_test";
+    // One folder per process: other build trees may run this test at the same time.
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("kx_version_record_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const std::string text = (folder / "plain.txt").string();
     std::ofstream(text) << "not a module";
