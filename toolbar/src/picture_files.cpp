@@ -2,6 +2,7 @@
 
 #include <QImageReader>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
