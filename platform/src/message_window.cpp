@@ -63,6 +63,11 @@ void MessageWindow::setHandler(Handler handler) {
     slot_->handler = handler ? std::make_shared<const Handler>(std::move(handler)) : nullptr;
 }
 
+QWidget* widgetOfWindow(KxHwnd handle) {
+    auto slot = WindowTable::instance().find(handle);
+    return slot ? slot->widget.data() : nullptr;
+}
+
 KxLResult MessageWindow::defaultHandling(const Message& message) {
     return defaultMessageHandling(slot_->widget.data(), message);
 }

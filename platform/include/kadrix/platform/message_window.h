@@ -39,4 +39,7 @@ private:
     std::unique_ptr<class MessageWindowFilter> filter_;
 };
 
+// The Qt window behind a handle; null for an unknown handle or a window without a widget.
+KX_PLATFORM_API QWidget* widgetOfWindow(KxHwnd handle);
+
 }  // namespace kadrix::platform
