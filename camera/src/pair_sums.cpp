@@ -14,6 +14,19 @@ void addPairSums(const unsigned char* row, std::size_t pairs, PairSums& sums) {
     const __m128i maskV = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     __m128i y0 = zero, u = zero, y1 = zero, v = zero;
     std::size_t i = 0;
+    // Two loads per step keep more sums in flight.
+    for (; i + 8 <= pairs; i += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i * 4));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i * 4 + 16));
+        y0 = _mm_add_epi64(y0, _mm_sad_epu8(_mm_and_si128(a, maskY0), zero));
+        u = _mm_add_epi64(u, _mm_sad_epu8(_mm_and_si128(a, maskU), zero));
+        y1 = _mm_add_epi64(y1, _mm_sad_epu8(_mm_and_si128(a, maskY1), zero));
+        v = _mm_add_epi64(v, _mm_sad_epu8(_mm_and_si128(a, maskV), zero));
+        y0 = _mm_add_epi64(y0, _mm_sad_epu8(_mm_and_si128(b, maskY0), zero));
+        u = _mm_add_epi64(u, _mm_sad_epu8(_mm_and_si128(b, maskU), zero));
+        y1 = _mm_add_epi64(y1, _mm_sad_epu8(_mm_and_si128(b, maskY1), zero));
+        v = _mm_add_epi64(v, _mm_sad_epu8(_mm_and_si128(b, maskV), zero));
+    }
     for (; i + 4 <= pairs; i += 4) {
         const __m128i groups = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i * 4));
         y0 = _mm_add_epi64(y0, _mm_sad_epu8(_mm_and_si128(groups, maskY0), zero));
