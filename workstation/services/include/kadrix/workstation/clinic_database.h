@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kadrix/platform/data_packet.h"
 #include "kadrix/platform/status.h"
@@ -72,6 +73,15 @@ public:
     // Adds a caption choice below the instrument's legend node of the dictionary (the tree that
     // the sketch panel's caption query walks).
     virtual Status addCaption(int32_t reportId, std::string_view caption) = 0;
+
+    // Adds a user of the workstation or renames one.
+    virtual Status addUser(std::string_view userId, std::string_view userName) = 0;
+    virtual Result<std::vector<Instrument>> instruments() = 0;
+    // The registrations of a system on the days firstDay..lastDay (whole days, inclusive), every
+    // user's, in the order they were registered.
+    virtual Result<std::vector<PatientRegistration>> registrations(std::string_view sysCode,
+                                                                   double firstDay,
+                                                                   double lastDay) = 0;
 };
 
 // Opens the SQLite clinic database in `file`, creating it with its schema when missing.
