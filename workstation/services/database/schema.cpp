@@ -11,18 +11,19 @@ using platform::Result;
 using platform::Status;
 
 // Version 1: the clinic's tables as the image module reads and writes them, plus the host
-// services' own stores (Kx_ prefix).
+// services' own stores (Kx_ prefix). Number columns refuse what does not read as a number, as
+// the clinic's server does; SQLite alone would keep 'abc' in an INTEGER column.
 const char* const Version1 = R"sql(
 CREATE TABLE RIS_List (
     ApplyNo INTEGER PRIMARY KEY,
-    ReportID INTEGER NOT NULL DEFAULT 0,
+    ReportID INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ReportID) IN ('integer')),
     TechNo VARCHAR(32) COLLATE NOCASE NOT NULL DEFAULT '',
     HospNo VARCHAR(32) COLLATE NOCASE NOT NULL DEFAULT '',
     PatName VARCHAR(64) COLLATE NOCASE NOT NULL DEFAULT '',
     PatNameSpell VARCHAR(64) COLLATE NOCASE NOT NULL DEFAULT '',
-    Age INTEGER,
+    Age INTEGER CHECK (Age IS NULL OR typeof(Age) IN ('integer')),
     AgeUnit VARCHAR(8) COLLATE NOCASE,
-    Sex INTEGER,
+    Sex INTEGER CHECK (Sex IS NULL OR typeof(Sex) IN ('integer')),
     Birthday DATETIME,
     Modality VARCHAR(16) COLLATE NOCASE,
     RegisterTime DATETIME NOT NULL,
@@ -38,7 +39,7 @@ CREATE TABLE Instrument (
 );
 
 CREATE TABLE Ris_Result (
-    ApplyNo INTEGER NOT NULL,
+    ApplyNo INTEGER NOT NULL CHECK (typeof(ApplyNo) IN ('integer')),
     ItemCode VARCHAR(32) COLLATE NOCASE NOT NULL,
     ItemName VARCHAR(64) COLLATE NOCASE NOT NULL,
     ItemResult VARCHAR(255) COLLATE NOCASE
@@ -47,7 +48,7 @@ CREATE INDEX Ris_Result_Item ON Ris_Result (ApplyNo, ItemCode);
 
 CREATE TABLE RIS_SpecialItemDic (
     ItemID INTEGER PRIMARY KEY,
-    Parent INTEGER NOT NULL DEFAULT 0,
+    Parent INTEGER NOT NULL DEFAULT 0 CHECK (typeof(Parent) IN ('integer')),
     ItemCode VARCHAR(32) COLLATE NOCASE NOT NULL DEFAULT '',
     ItemName VARCHAR(64) COLLATE NOCASE NOT NULL DEFAULT ''
 );
@@ -56,43 +57,43 @@ CREATE INDEX RIS_SpecialItemDic_Parent ON RIS_SpecialItemDic (Parent);
 CREATE TABLE RIS_ImageProcessInfo (
     ImageID INTEGER NOT NULL UNIQUE,
     EditTime DATETIME,
-    KeepWH INTEGER NOT NULL DEFAULT 0,
-    ClipFlag INTEGER NOT NULL DEFAULT 0,
-    ClipTop INTEGER NOT NULL DEFAULT 0,
-    ClipLeft INTEGER NOT NULL DEFAULT 0,
-    ClipWidth INTEGER NOT NULL DEFAULT 0,
-    ClipHeight INTEGER NOT NULL DEFAULT 0,
-    QualityFlag INTEGER NOT NULL DEFAULT 0,
-    Brightness INTEGER NOT NULL DEFAULT 0,
-    Contrast INTEGER NOT NULL DEFAULT 0,
-    Saturation INTEGER NOT NULL DEFAULT 0,
-    Hue INTEGER NOT NULL DEFAULT 0,
-    LineFlag INTEGER NOT NULL DEFAULT 0,
-    MeasureFlag INTEGER NOT NULL DEFAULT 0
+    KeepWH INTEGER NOT NULL DEFAULT 0 CHECK (typeof(KeepWH) IN ('integer')),
+    ClipFlag INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ClipFlag) IN ('integer')),
+    ClipTop INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ClipTop) IN ('integer')),
+    ClipLeft INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ClipLeft) IN ('integer')),
+    ClipWidth INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ClipWidth) IN ('integer')),
+    ClipHeight INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ClipHeight) IN ('integer')),
+    QualityFlag INTEGER NOT NULL DEFAULT 0 CHECK (typeof(QualityFlag) IN ('integer')),
+    Brightness INTEGER NOT NULL DEFAULT 0 CHECK (typeof(Brightness) IN ('integer')),
+    Contrast INTEGER NOT NULL DEFAULT 0 CHECK (typeof(Contrast) IN ('integer')),
+    Saturation INTEGER NOT NULL DEFAULT 0 CHECK (typeof(Saturation) IN ('integer')),
+    Hue INTEGER NOT NULL DEFAULT 0 CHECK (typeof(Hue) IN ('integer')),
+    LineFlag INTEGER NOT NULL DEFAULT 0 CHECK (typeof(LineFlag) IN ('integer')),
+    MeasureFlag INTEGER NOT NULL DEFAULT 0 CHECK (typeof(MeasureFlag) IN ('integer'))
 );
 
 CREATE TABLE RIS_ImageProcessArrowInfo (
-    ImageID INTEGER NOT NULL,
+    ImageID INTEGER NOT NULL CHECK (typeof(ImageID) IN ('integer')),
     EditTime DATETIME,
-    BeginPosX INTEGER NOT NULL,
-    BeginPosY INTEGER NOT NULL,
-    EndPosX INTEGER NOT NULL,
-    EndPosY INTEGER NOT NULL,
-    LineSize INTEGER NOT NULL,
-    LineColor INTEGER NOT NULL
+    BeginPosX INTEGER NOT NULL CHECK (typeof(BeginPosX) IN ('integer')),
+    BeginPosY INTEGER NOT NULL CHECK (typeof(BeginPosY) IN ('integer')),
+    EndPosX INTEGER NOT NULL CHECK (typeof(EndPosX) IN ('integer')),
+    EndPosY INTEGER NOT NULL CHECK (typeof(EndPosY) IN ('integer')),
+    LineSize INTEGER NOT NULL CHECK (typeof(LineSize) IN ('integer')),
+    LineColor INTEGER NOT NULL CHECK (typeof(LineColor) IN ('integer'))
 );
 CREATE INDEX RIS_ImageProcessArrowInfo_Image ON RIS_ImageProcessArrowInfo (ImageID);
 
 CREATE TABLE Ris_ImageMeasureInfo (
     SERIALNO INTEGER PRIMARY KEY AUTOINCREMENT,
-    ImageID INTEGER NOT NULL,
+    ImageID INTEGER NOT NULL CHECK (typeof(ImageID) IN ('integer')),
     EditTime DATETIME,
-    BeginPosX INTEGER NOT NULL,
-    BeginPosY INTEGER NOT NULL,
-    EndPosX INTEGER NOT NULL,
-    EndPosY INTEGER NOT NULL,
-    MeasureValue FLOAT NOT NULL DEFAULT 0,
-    iType INTEGER NOT NULL,
+    BeginPosX INTEGER NOT NULL CHECK (typeof(BeginPosX) IN ('integer')),
+    BeginPosY INTEGER NOT NULL CHECK (typeof(BeginPosY) IN ('integer')),
+    EndPosX INTEGER NOT NULL CHECK (typeof(EndPosX) IN ('integer')),
+    EndPosY INTEGER NOT NULL CHECK (typeof(EndPosY) IN ('integer')),
+    MeasureValue FLOAT NOT NULL DEFAULT 0 CHECK (typeof(MeasureValue) IN ('real', 'integer')),
+    iType INTEGER NOT NULL CHECK (typeof(iType) IN ('integer')),
     Memo VARCHAR(64) COLLATE NOCASE
 );
 CREATE INDEX Ris_ImageMeasureInfo_Image ON Ris_ImageMeasureInfo (ImageID);

@@ -299,6 +299,42 @@ TEST_F(RefusedStatements, FailNamingTheStatementAndChangeNothing) {
     }
 }
 
+TEST_F(RefusedStatements, NumberColumnsTakeOnlyNumbers) {
+    const char* const arrow =
+        "Insert Into "
+        "RIS_ImageProcessArrowInfo(ImageID,EditTime,BeginPosX,BeginPosY,EndPosX,EndPosY,LineSize,"
+        "LineColor) "
+        "values (";
+    struct Case {
+        std::string values;
+        bool stored;
+    } cases[] = {
+        {"77,getdate(),1,2,30,40,3,255)", true},
+        {"'77',getdate(),1,2,30,40,3,255)", true},  // the server converts a quoted number too
+        {"'abc',getdate(),1,2,30,40,3,255)", false},
+        {"77,getdate(),1,2,30,40,'3 px',255)", false},
+        {"77,getdate(),1.5,2,30,40,3,255)", false},
+    };
+    for (const Case& c : cases) {
+        exec("Delete From RIS_ImageProcessArrowInfo");
+        Status s = db->execSql(arrow + c.values);
+        EXPECT_EQ(s.ok(), c.stored) << c.values << ": " << s.message();
+        if (!c.stored) {
+            EXPECT_NE(s.message().find("CHECK constraint failed"), std::string::npos)
+                << s.message();
+        }
+        EXPECT_EQ(rows("Select ImageID From RIS_ImageProcessArrowInfo"),
+                  c.stored ? std::vector<std::string>{"77"} : std::vector<std::string>{})
+            << c.values;
+    }
+    EXPECT_FALSE(
+        db->execSql("Update Ris_ImageMeasureInfo Set MeasureValue = 'x' Where 1 = 1 "
+                    "Insert Into Ris_Result(ApplyNo,ItemCode,ItemName) Values ('x','a','b')")
+            .ok());
+    EXPECT_FALSE(
+        db->execSql("Insert Into Ris_Result(ApplyNo,ItemCode,ItemName) Values ('x','a','b')").ok());
+}
+
 TEST_F(RefusedStatements, AQuotedValueStaysAValue) {
     exec(
         "Insert Into Ris_Result(ApplyNo,ItemCode,ItemName,ItemResult) Values "
