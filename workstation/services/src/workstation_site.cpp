@@ -2,7 +2,10 @@
 
 #include "kadrix/platform/class_registry.h"
 #include "kadrix/platform/file_services.h"
+#include "kadrix/platform/date_time.h"
 #include "kadrix/platform/registry_store.h"
+#include "kadrix/workstation/demo_content.h"
+#include "kadrix/workstation/sketch_templates.h"
 
 namespace kadrix::workstation {
 namespace fs = std::filesystem;
@@ -58,6 +61,15 @@ Result<std::unique_ptr<WorkstationSite>> WorkstationSite::open(const fs::path& f
     site->archive_ = *archive;
     if (Status written = writeArchiveSettingsFile(site->archiveServerFolder(), options.faultDate, storage); !written)
         return written;
+
+    if (options.demoContent) {
+        if (Status seeded = seedDemoContent(*site->database_, site->config_.sysCode, site->config_.userId,
+                                            platform::currentDateTime());
+            !seeded)
+            return seeded;
+        if (auto instruments = site->database_->instruments())
+            writeSketchTemplates(platform::hostProgramFolder(), *instruments);
+    }
 
     site->frame_ = std::make_shared<RecordingFrame>();
     if (Status registered = site->registerClasses(); !registered) return registered;

@@ -18,6 +18,9 @@ namespace kadrix::workstation {
 
 struct SiteOptions {
     std::string faultDate = "20000101";  // the archive server's "FaultDate" item
+    // Today's patients, instruments, captions, users and rights, and the instruments' sketch
+    // templates beside the program: for demonstrations and first runs.
+    bool demoContent = false;
 };
 
 class WorkstationSite {
