@@ -4,4 +4,4 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/setup.sh"
 "$root/tools/build.sh" release
-exec "$root/build/release/bin/kadrix-smoke" "$@"
+exec "$root/build/release/bin/kadrix-workstation" "$@"

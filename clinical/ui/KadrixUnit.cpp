@@ -170,7 +170,9 @@ void TfrmKadrix::initialiseServices() {
     RightsControlImages = moduleServices().settings().readBool("图像查看", "报告权限控制图像权限", 0);
     ReportEditable = true;
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    // Placed at the bottom right of the screen while it is a window of its own (a host frame
+    // may have docked it already).
+    if (const QScreen* screen = isWindow() ? QGuiApplication::primaryScreen() : nullptr) {
         const QRect area = screen->geometry();
         move(area.width() - width() - 5, area.height() - height() - 60);
     }
@@ -245,7 +247,8 @@ void TfrmKadrix::bindBurner() {
 }
 
 void TfrmKadrix::showingSteps() {
-    setWindowFlag(Qt::FramelessWindowHint, true);
+    // The frame's own title bar goes; changing the flag re-creates the window, so only once.
+    if (isWindow() && !windowFlags().testFlag(Qt::FramelessWindowHint)) setWindowFlag(Qt::FramelessWindowHint, true);
     refreshImageLists(0);
     const std::string sysCode = baseInfo->sysCode();
     const std::string userId = baseInfo->userId();

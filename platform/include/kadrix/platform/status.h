@@ -35,7 +35,9 @@ public:
     T& value() & { return *value_; }
     T&& value() && { return std::move(*value_); }
     const T& operator*() const { return *value_; }
+    T& operator*() { return *value_; }
     const T* operator->() const { return &*value_; }
+    T* operator->() { return &*value_; }
     const Status& status() const { return status_; }
     const std::string& message() const { return status_.message(); }
 
