@@ -1,8 +1,12 @@
 #include "config/HostServices.h"
 
+#include <QString>
+
+#include <filesystem>
 #include <stdexcept>
 
 #include "kadrix/platform/class_registry.h"
+#include "kadrix/platform/registry_store.h"
 
 namespace kadrix::clinical {
 
@@ -91,6 +95,10 @@ bool SettingsService::readBool(const std::string& section, const std::string& ke
 
 // ---- archive server
 
+namespace {
+constexpr const char* SettingsFileName = "FerroLink.xml";
+}  // namespace
+
 std::optional<ArchiveServer> ArchiveServer::create(std::string* why) {
     auto created = platform::createObject(ArchiveClassId);
     if (!created) {
@@ -98,6 +106,15 @@ std::optional<ArchiveServer> ArchiveServer::create(std::string* why) {
         return std::nullopt;
     }
     return ArchiveServer(*created);
+}
+
+std::string ArchiveServer::settingsFile() {
+    const std::string key =
+        "HKEY_CLASSES_ROOT\\CLSID\\" + QString(ArchiveClassId).toUpper().toStdString() + "\\InprocServer32";
+    const std::optional<std::string> library = platform::RegistryStore::instance().value(key);
+    if (!library) return SettingsFileName;
+    const std::filesystem::path folder = std::filesystem::path(*library).parent_path();
+    return folder.empty() ? std::string(SettingsFileName) : (folder / SettingsFileName).string();
 }
 
 int ArchiveServer::storeImage(VariantArray& description) const {

@@ -105,6 +105,9 @@ public:
     explicit ArchiveServer(ObjectRef object) : object_(std::move(object)) {}
     // Null when the server is not installed.
     static std::optional<ArchiveServer> create(std::string* why = nullptr);
+    // The server's settings file "FerroLink.xml": in the folder of the library its class is
+    // registered with, or the bare name (the current folder) when the class is not registered.
+    static std::string settingsFile();
 
     // StoreImage(0, description, status): on success the description carries the new id.
     int storeImage(VariantArray& description) const;

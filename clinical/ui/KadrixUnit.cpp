@@ -339,7 +339,7 @@ void TfrmKadrix::captureForExamination(const std::string& applyNoText) {
         return;
     }
     const std::string patient = data->getStringFieldValue("PatName", sql::patientName(*applyNo));
-    const std::string folder = cleanFolderName(patient, false) + "~" + std::to_string(*applyNo);
+    const std::string folder = CleanFolderName(patient, false) + "~" + std::to_string(*applyNo);
     const fs::path path = fs::path(tempRoot(settings().tempPath)) / folder;
     std::error_code ec;
     fs::create_directories(path, ec);
