@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 #include "ClinicalFixture.h"
 #include "host/HostMessages.h"
@@ -98,7 +99,7 @@ TEST_F(Settings, CancelRestoresTheControlsAndSavesNothing) {
     dialog.ckAutoSave->setChecked(true);
     dialog.edtFixWidth->setText("99");
     dialog.cbFixedWidth->setChecked(false);
-    dialog.cancelClicked();
+    dialog.sBtnCancel->click();
     EXPECT_FALSE(dialog.ckAutoSave->isChecked());
     EXPECT_EQ(dialog.edtFixWidth->text(), "180");
     EXPECT_TRUE(dialog.cbFixedWidth->isChecked());
@@ -115,7 +116,7 @@ TEST_F(Settings, OkSavesEveryKeyWithItsConversions) {
     dialog.edtFixWidth->setText("");
     dialog.edtShowScale->setText("0.5");
     dialog.clbMovieFileType->item(3)->setCheckState(Qt::Checked);
-    dialog.okClicked();
+    dialog.sBtnOK->click();
     struct Case {
         const char* key;
         const char* stored;
