@@ -82,7 +82,8 @@ std::string SettingsStore::loadSection() {
     try {
         std::string value = access_.read(moduleSection(), "UseFixWidth");
         if (value.empty()) value = "3";
-        return value == "3" ? DefaultSection : moduleSection();
+        if (value == "3") return DefaultSection;
+        return moduleSection();
     } catch (const std::exception&) {
         return DefaultSection;
     }

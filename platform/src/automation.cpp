@@ -1,17 +1,10 @@
 #include "kadrix/platform/automation.h"
 
+#include "kadrix/platform/text_codec.h"
+
 namespace kadrix::platform {
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
+bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && asciiLower(a) == asciiLower(b); }
 
 AutomationError::AutomationError(std::string object, std::string operation, const std::string& message)
     : std::runtime_error(object + "." + operation + ": " + message),

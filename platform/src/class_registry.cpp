@@ -6,26 +6,23 @@
 
 #include "kadrix/platform/library.h"
 #include "kadrix/platform/registry_store.h"
+#include "kadrix/platform/text_codec.h"
 
 namespace kadrix::platform {
 namespace {
 
-std::string folded(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
-}
+std::string folded(std::string_view s) { return asciiLower(s); }
 
 struct Classes {
     std::mutex mutex;
     std::map<std::string, ObjectFactory> factories;  // by folded identifier
-    std::vector<SharedLibrary> providers;           // kept loaded for the process
+    std::map<std::string, SharedLibrary> providers;  // by file, kept loaded for the process
 };
 
+// Never destroyed: objects made by a provider may outlive every static of this library.
 Classes& classes() {
-    static Classes c;
-    return c;
+    static auto* c = new Classes;
+    return *c;
 }
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -96,7 +93,8 @@ Result<ObjectRef> createObject(std::string_view id) {
     const int rc = (*entry)(classId.c_str(), &object);
     {
         std::lock_guard lock(classes().mutex);
-        classes().providers.push_back(std::move(library).value());
+        const std::string path = library->path();
+        classes().providers.try_emplace(path, std::move(library).value());
     }
     if (rc != 0 || !object)
         return Status::failure("class " + classId + " is not provided by " + *file);

@@ -119,11 +119,8 @@ struct ClientDataset::Impl {
         return {};
     }
 
-    // Compiles "SELECT rowid FROM data WHERE (<condition>) [AND extra]" under the filter guard.
-    Result<sqlite3_stmt*> prepare(std::string_view condition, const std::string& extra) {
-        std::string sql = "SELECT rowid FROM data WHERE (";
-        sql += condition.empty() ? "1" : condition;
-        sql += "\n)" + extra + " ORDER BY rowid";
+    // Compiles under the filter guard: one SELECT over the data table, nothing after it.
+    Result<sqlite3_stmt*> compile(const std::string& sql) {
         FilterGuard guard;
         sqlite3_set_authorizer(db, authorize, &guard);
         sqlite3_stmt* st = nullptr;
@@ -137,6 +134,24 @@ struct ClientDataset::Impl {
             return Status::failure(why);
         }
         return st;
+    }
+
+    // A filter is one expression: as the only column of a select it must compile alone, so text
+    // that closes the parenthesis and goes on ("1) GROUP BY (1") is refused.
+    Status checkExpression(std::string_view expression) {
+        auto st = compile("SELECT (" + std::string(expression) + "\n) FROM data");
+        if (!st) return st.status();
+        const bool single = sqlite3_column_count(*st) == 1;
+        sqlite3_finalize(*st);
+        return single ? Status() : Status::failure("more than one expression");
+    }
+
+    // "SELECT rowid FROM data WHERE (<condition>) [AND extra]", the condition checked before.
+    Result<sqlite3_stmt*> prepare(std::string_view condition, const std::string& extra) {
+        std::string sql = "SELECT rowid FROM data WHERE (";
+        sql += condition.empty() ? "1" : condition;
+        sql += "\n)" + extra + " ORDER BY rowid";
+        return compile(sql);
     }
 
     Result<std::vector<int>> select(std::string_view condition, const std::vector<std::pair<std::string, Variant>>& keys,
@@ -160,12 +175,14 @@ struct ClientDataset::Impl {
 
     std::string_view activeFilter() const { return filtered ? std::string_view(filter) : std::string_view(); }
 
-    void refreshVisible() {
+    Status refreshVisible() {
         visible.clear();
         cursor = 0;
-        if (!db) return;
+        if (!db) return {};
         auto rows = select(activeFilter(), {}, false);
-        if (rows) visible = std::move(rows).value();
+        if (!rows) return rows.status();
+        visible = std::move(rows).value();
+        return {};
     }
 
     int columnIndex(std::string_view name) const {
@@ -186,8 +203,14 @@ Status ClientDataset::load(const DataPacket& packet) {
         close();
         return made;
     }
-    impl_->refreshVisible();
-    return {};
+    // A filter in force is checked against the new rows' columns.
+    if (impl_->filtered && !impl_->filter.empty()) {
+        if (Status checked = impl_->checkExpression(impl_->filter); !checked) {
+            close();
+            return Status::failure("filter refused: " + impl_->filter + ": " + checked.message());
+        }
+    }
+    return impl_->refreshVisible();
 }
 
 Status ClientDataset::load(std::string_view packetBytes) {
@@ -258,18 +281,16 @@ Status ClientDataset::setFilter(std::string_view expression) {
     std::string_view text = expression;
     while (!text.empty() && std::strchr(" \t\r\n", text.front())) text.remove_prefix(1);
     if (!text.empty() && impl_->db) {
-        auto checked = impl_->prepare(text, "");
-        if (!checked) return Status::failure("filter refused: " + std::string(expression) + ": " + checked.message());
-        sqlite3_finalize(*checked);
+        if (Status checked = impl_->checkExpression(text); !checked)
+            return Status::failure("filter refused: " + std::string(expression) + ": " + checked.message());
     }
     impl_->filter = std::string(text);
-    impl_->refreshVisible();
-    return {};
+    return impl_->refreshVisible();
 }
 
-void ClientDataset::setFiltered(bool filtered) {
+Status ClientDataset::setFiltered(bool filtered) {
     impl_->filtered = filtered;
-    impl_->refreshVisible();
+    return impl_->refreshVisible();
 }
 
 bool ClientDataset::filtered() const { return impl_->filtered; }

@@ -77,6 +77,11 @@ bool knownType(uint8_t t) { return t >= 1 && t <= 5; }
 }  // namespace
 
 Result<std::string> DataPacket::encode() const {
+    // What decoding would refuse is refused here, so a packet that leaves always loads.
+    if (columns.size() > MaxColumns) return Status::failure("too many columns for a data packet");
+    for (const PacketColumn& c : columns)
+        if (c.name.empty() || c.name.size() > MaxNameBytes || !utf8ToUtf16(c.name).ok())
+            return Status::failure("column name '" + c.name + "' cannot go into a data packet");
     Writer w;
     w.bytes(Signature, 4);
     w.put<uint16_t>(Version);
@@ -105,7 +110,12 @@ Result<std::string> DataPacket::encode() const {
                     case FieldType::Double: w.put<double>(v.toDouble()); break;
                     case FieldType::DateTime: w.put<double>(v.toDateTime()); break;
                     case FieldType::Boolean: w.put<uint8_t>(v.toBool() ? 1 : 0); break;
-                    case FieldType::Text: w.text(v.toText()); break;
+                    case FieldType::Text: {
+                        const std::string text = v.toText();
+                        if (!utf8ToUtf16(text).ok()) throw VariantError("text is not UTF-8");
+                        w.text(text);
+                        break;
+                    }
                 }
             } catch (const VariantError& e) {
                 return Status::failure("column " + columns[c].name + ", row " + std::to_string(r) + ": " + e.what());
@@ -144,7 +154,8 @@ Result<DataPacket> DataPacket::decode(std::string_view bytes) {
     uint32_t rowCount;
     if (!r.get(rowCount)) return damaged("no row count");
     // Every cell takes at least one byte: a count larger than the bytes left is a lie.
-    if (columnCount > 0 && uint64_t{rowCount} * columnCount > r.left()) return damaged("row count exceeds the data");
+    if (columnCount == 0 ? rowCount != 0 : uint64_t{rowCount} * columnCount > r.left())
+        return damaged("row count exceeds the data");
     p.rows.reserve(rowCount);
     for (uint32_t row = 0; row < rowCount; ++row) {
         std::vector<Variant> values;
@@ -159,20 +170,20 @@ Result<DataPacket> DataPacket::decode(std::string_view bytes) {
             bool ok = true;
             switch (c.type) {
                 case FieldType::Integer: {
-                    int32_t v;
+                    int32_t v = 0;
                     ok = r.get(v);
                     values.emplace_back(v);
                     break;
                 }
                 case FieldType::Double:
                 case FieldType::DateTime: {
-                    double v;
+                    double v = 0;
                     ok = r.get(v);
                     values.push_back(c.type == FieldType::Double ? Variant(v) : Variant::dateTime(v));
                     break;
                 }
                 case FieldType::Boolean: {
-                    uint8_t v;
+                    uint8_t v = 0;
                     ok = r.get(v) && v <= 1;
                     values.emplace_back(v == 1);
                     break;

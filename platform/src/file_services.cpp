@@ -1,9 +1,13 @@
 #include "kadrix/platform/file_services.h"
 
+#include <stdio.h>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "kadrix/platform/library.h"
 
 #include <QProcess>
 #include <QString>
@@ -62,15 +66,34 @@ std::string localTimestamp() {
     return buffer;
 }
 
-// Moves a file or folder, copying across file systems; the source goes only once the copy is whole.
-Status moveAcross(const fs::path& from, const fs::path& to) {
-    if (::rename(from.c_str(), to.c_str()) == 0) return {};
-    if (errno != EXDEV) return Status::failure("cannot move " + from.string() + ": " + lastError());
+// Renames without replacing what is at the target: EEXIST when the name is taken.
+int renameNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    return errno;
+}
+
+// Moves a file or folder to a name that must be free, copying across file systems through a
+// temporary name in the target folder; the source goes only once the copy is whole and in place.
+// `taken` reports a target that another holder took meanwhile.
+Status moveAcross(const fs::path& from, const fs::path& to, bool* taken = nullptr) {
+    int error = renameNoReplace(from, to);
+    if (error == 0) return {};
+    if (error == EEXIST) {
+        if (taken) *taken = true;
+        return Status::failure("cannot move " + from.string() + ": " + to.string() + " exists");
+    }
+    if (error != EXDEV) return Status::failure("cannot move " + from.string() + ": " + std::strerror(error));
     std::error_code ec;
-    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-    if (ec) {
-        fs::remove_all(to, ec);
-        return Status::failure("cannot move " + from.string() + ": " + why(ec));
+    const fs::path temp = to.parent_path() / ("." + to.filename().string() + ".moving-" + std::to_string(::getpid()));
+    fs::remove_all(temp, ec);
+    fs::copy(from, temp, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+    if (!ec) {
+        error = renameNoReplace(temp, to);
+        if (error == EEXIST && taken) *taken = true;
+    }
+    if (ec || error != 0) {
+        fs::remove_all(temp, ec);
+        return Status::failure("cannot move " + from.string() + " to " + to.string());
     }
     fs::remove_all(from, ec);
     if (ec) return Status::failure("moved, but cannot remove " + from.string() + ": " + why(ec));
@@ -178,9 +201,17 @@ Result<std::vector<fs::path>> moveFilesIntoFolder(const std::vector<fs::path>& f
     for (const fs::path& file : files) {
         if (!fs::exists(fs::symlink_status(file, ec)))
             return Status::failure("cannot move " + file.string() + ": no such file");
-        const fs::path target = collisionFreeName(folder, file.filename());
-        if (Status status = moveAcross(file, target); !status) return status;
-        moved.push_back(target);
+        // A name taken between the choice and the move is chosen again.
+        for (int attempt = 0;; ++attempt) {
+            const fs::path target = collisionFreeName(folder, file.filename());
+            bool taken = false;
+            Status status = moveAcross(file, target, &taken);
+            if (status) {
+                moved.push_back(target);
+                break;
+            }
+            if (!taken || attempt == 100) return status;
+        }
     }
     return moved;
 }
@@ -205,6 +236,7 @@ Status copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
     }
     if (in >= 0) ::close(in);
     good = ::fchmod(out, static_cast<mode_t>(sourceStatus.permissions()) & 07777) == 0 && good;
+    good = ::fsync(out) == 0 && good;  // on disk before the name says the copy is there
     good = ::close(out) == 0 && good;
     if (!good) {
         ::unlink(temp.c_str());
@@ -287,9 +319,8 @@ void ExclusiveFileLock::unlock() {
 }
 
 std::string hostProgramFolder() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string() + "/";
+    const std::string self = moduleFileName(nullptr);
+    return self.empty() ? std::string() : fs::path(self).parent_path().string() + "/";
 }
 
 std::string currentFolder() {

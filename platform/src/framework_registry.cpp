@@ -154,9 +154,11 @@ Result<VersionRecord> readVersionRecord(const std::string& path) {
         header.e_phentsize != sizeof(Elf64_Phdr))
         return Status::failure(path + " is not a 64-bit little-endian ELF file");
     for (size_t i = 0; i < header.e_phnum; ++i) {
-        const size_t at = header.e_phoff + i * sizeof(Elf64_Phdr);
-        if (at + sizeof(Elf64_Phdr) > bytes.size())
+        // Checked without sums that could wrap on a crafted header.
+        if (header.e_phoff > bytes.size() || i > (bytes.size() - header.e_phoff) / sizeof(Elf64_Phdr) ||
+            bytes.size() - header.e_phoff - i * sizeof(Elf64_Phdr) < sizeof(Elf64_Phdr))
             return Status::failure(path + " is truncated");
+        const size_t at = header.e_phoff + i * sizeof(Elf64_Phdr);
         Elf64_Phdr segment;
         std::memcpy(&segment, data + at, sizeof segment);
         if (segment.p_type != PT_NOTE)

@@ -23,12 +23,7 @@ std::string moduleFileName(const void* addressInModule) {
         Dl_info info{};
         if (dladdr(addressInModule, &info) != 0 && info.dli_fname && info.dli_fname[0] == '/')
             return info.dli_fname;
-        if (info.dli_fname && info.dli_fname[0] != '\0') {
-            std::error_code ec;
-            fs::path p = fs::absolute(info.dli_fname, ec);
-            // The main program reports its name as it was started; /proc knows where it is.
-            if (!ec && fs::exists(p, ec)) return p.string();
-        }
+        // The main program reports its name as it was started; /proc knows where it is.
     }
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);

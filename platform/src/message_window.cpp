@@ -20,28 +20,32 @@ protected:
             case QEvent::Close:
                 // Only a close from outside goes through the close command; the normal
                 // handling of that command closes the window itself, not spontaneously.
-                if (event->spontaneous() && !closing_) {
-                    closing_ = true;
-                    dispatchMessage(slot_, Message{msg::SysCommand, syscmd::Close, 0});
-                    closing_ = false;
+                if (event->spontaneous()) {
                     event->ignore();
+                    dispatch(Message{msg::SysCommand, syscmd::Close, 0});
                     return true;
                 }
                 return false;
             case QEvent::NonClientAreaMouseButtonPress:
-                dispatchMessage(slot_, Message{msg::NcLButtonDown, 0, 0});
+                dispatch(Message{msg::NcLButtonDown, 0, 0});
                 return false;
             default: return QObject::eventFilter(watched, event);
         }
     }
 
 private:
+    // The handler may destroy the window and this filter with it: nothing of ours is touched
+    // after the dispatch, which holds its own reference to the slot.
+    void dispatch(const Message& m) {
+        const std::shared_ptr<MessageWindow::Slot> slot = slot_;
+        dispatchMessage(slot, m);
+    }
     std::shared_ptr<MessageWindow::Slot> slot_;
-    bool closing_ = false;
 };
 
 MessageWindow::MessageWindow(QWidget* widget, Handler handler)
     : slot_(WindowTable::instance().add(widget)) {
+    postedMessageReceiver();  // made here, on the user-interface thread
     setHandler(std::move(handler));
     if (widget) {
         filter_ = std::make_unique<MessageWindowFilter>(slot_);
@@ -51,6 +55,7 @@ MessageWindow::MessageWindow(QWidget* widget, Handler handler)
 
 MessageWindow::~MessageWindow() {
     slot_->alive = false;
+    slot_->handler.reset();
     if (filter_ && slot_->widget) slot_->widget->removeEventFilter(filter_.get());
     WindowTable::instance().remove(slot_->handle);
 }

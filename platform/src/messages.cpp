@@ -33,15 +33,19 @@ protected:
     }
 };
 
+}  // namespace
+
 // The receiver belongs to the application object, so it goes with it; a later application
-// object gets a new one.
-QObject* receiver() {
+// object gets a new one. It is made on the user-interface thread only (a window's construction
+// makes it), since adopting a child of the application from another thread would race.
+QObject* postedMessageReceiver() {
     static QPointer<QObject> current;
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return nullptr;
     if (!current || current->parent() != app) {
+        if (QThread::currentThread() != app->thread()) return nullptr;
         auto* fresh = new PostedMessageReceiver;
         fresh->moveToThread(app->thread());
         fresh->setParent(app);
@@ -49,6 +53,8 @@ QObject* receiver() {
     }
     return current.data();
 }
+
+namespace {
 
 bool onUserInterfaceThread() {
     QCoreApplication* app = QCoreApplication::instance();
@@ -69,14 +75,16 @@ KxLResult kx_send_message(KxHwnd window, uint32_t message, KxWParam wParam, KxLP
     if (onUserInterfaceThread()) return dispatchMessage(slot, m);
     // A send from another thread runs on the window's thread, the sender waiting for it.
     KxLResult result = 0;
+    QObject* target = postedMessageReceiver();
+    if (!target) return 0;
     QMetaObject::invokeMethod(
-        receiver(), [&] { result = dispatchMessage(slot, m); }, Qt::BlockingQueuedConnection);
+        target, [&] { result = dispatchMessage(slot, m); }, Qt::BlockingQueuedConnection);
     return result;
 }
 
 int kx_post_message(KxHwnd window, uint32_t message, KxWParam wParam, KxLParam lParam) {
     if (!WindowTable::instance().find(window)) return 0;
-    QObject* target = receiver();
+    QObject* target = postedMessageReceiver();
     if (!target) return 0;
     QCoreApplication::postEvent(target, new PostedMessage(window, Message{message, wParam, lParam}));
     return 1;

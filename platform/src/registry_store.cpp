@@ -1,4 +1,5 @@
 #include "kadrix/platform/registry_store.h"
+#include "kadrix/platform/text_codec.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -22,12 +23,7 @@ constexpr const char* Roots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY
 constexpr const char* FormatName = "kadrix-registry";
 constexpr int FormatVersion = 1;
 
-std::string folded(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
-}
+std::string folded(std::string_view s) { return asciiLower(s); }
 
 struct Key {
     std::string name;
@@ -228,11 +224,13 @@ struct RegistryStore::Impl {
 };
 
 RegistryStore& RegistryStore::instance() {
+    // One store per file, never destroyed: a reference handed out stays valid when the
+    // environment later names another file, and at exit.
     static std::mutex mutex;
-    static std::unique_ptr<RegistryStore> store;
+    static auto* stores = new std::map<fs::path, std::unique_ptr<RegistryStore>>;
     std::lock_guard lock(mutex);
-    const fs::path wanted = defaultFile();
-    if (!store || store->file() != wanted) store = std::make_unique<RegistryStore>(wanted);
+    auto& store = (*stores)[defaultFile()];
+    if (!store) store = std::make_unique<RegistryStore>(defaultFile());
     return *store;
 }
 

@@ -151,6 +151,13 @@ Result<std::string> utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
+std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return out;
+}
+
 Result<size_t> cp936Length(std::string_view utf8) {
     auto encoded = utf8ToCp936(utf8);
     if (!encoded) return encoded.status();

@@ -165,8 +165,9 @@ Variant& Variant::operator=(const Variant& other) {
 
 Variant& Variant::operator=(Variant&& other) noexcept {
     if (this != &other) {
+        Variant taken(std::move(other));  // other may live inside this (an array item)
         destroy();
-        moveFrom(std::move(other));
+        moveFrom(std::move(taken));
     }
     return *this;
 }

@@ -46,6 +46,8 @@ KxLResult defaultMessageHandling(QWidget* widget, const Message& message) {
 }
 
 KxLResult dispatchMessage(const std::shared_ptr<MessageWindow::Slot>& slot, const Message& message) {
+    // A send queued from another thread may arrive after the window went.
+    if (!slot->alive) return 0;
     std::shared_ptr<const MessageWindow::Handler> handler = slot->handler;
     if (handler && *handler) {
         if (std::optional<KxLResult> handled = (*handler)(message)) return *handled;

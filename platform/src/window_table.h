@@ -38,5 +38,8 @@ private:
 // Runs a message through the slot's handler, then its normal course when unhandled.
 KxLResult dispatchMessage(const std::shared_ptr<MessageWindow::Slot>& slot, const Message& message);
 KxLResult defaultMessageHandling(QWidget* widget, const Message& message);
+// The object posted messages are delivered to; null without an event loop, or when asked
+// from another thread before any window made it.
+QObject* postedMessageReceiver();
 
 }  // namespace kadrix::platform

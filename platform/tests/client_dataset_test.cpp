@@ -83,6 +83,10 @@ TEST(DataPacket, DamagedPacketsAreRefused) {
     DataPacket badValue = measurements();
     badValue.rows[0][0] = Variant("not a number");
     EXPECT_FALSE(badValue.encode().ok());
+    DataPacket notText = measurements();
+    notText.rows[0][4] = Variant(std::string("\xFF\xFE"));
+    EXPECT_FALSE(notText.encode().ok()) << "what could not be decoded is not encoded";
+
 }
 
 TEST(ClientDataset, ReadsColumnsByNameWithConversions) {
@@ -169,6 +173,8 @@ TEST(ClientDataset, FiltersThatAreNotOneExpressionAreRefused) {
         "load_extension('x')",
         "Upper(PatNameSpell) like Upper('zh%'",
         "1=1) ; ATTACH DATABASE '/tmp/x' AS y; --",
+        "1) GROUP BY (1",
+        "1) ORDER BY (ApplyNo",
     };
     for (const char* attack : attacks) {
         const Status refused = ds.setFilter(attack);
@@ -177,6 +183,13 @@ TEST(ClientDataset, FiltersThatAreNotOneExpressionAreRefused) {
     }
     ds.setFiltered(true);
     EXPECT_EQ(ds.recordCount(), 1);
+
+    // A filter in force before any rows is checked when they come: a load with a bad one fails.
+    ClientDataset later;
+    ASSERT_TRUE(later.setFilter("NoSuchColumn = 1").ok());
+    later.setFiltered(true);
+    EXPECT_FALSE(later.load(patients()).ok());
+    EXPECT_FALSE(later.active());
 }
 
 TEST(ClientDataset, LocateFindsExactValuesWithinTheFilter) {

@@ -86,6 +86,15 @@ TEST(Variant, ArrayCopiesAreIndependentAndKeepTheirBounds) {
     EXPECT_THROW(list.at(2), VariantError);
 }
 
+TEST(Variant, AssigningAnItemOfItselfKeepsTheItem) {
+    Variant outer(VariantArray({Variant("inner"), Variant(2)}));
+    outer = outer.array().at(0);
+    EXPECT_EQ(outer.toText(), "inner");
+    Variant moved(VariantArray({Variant(VariantArray({Variant(7)})), Variant(2)}));
+    moved = std::move(moved.array().at(0));
+    EXPECT_EQ(moved.array().at(0).toInt(), 7);
+}
+
 TEST(Variant, ReferenceCellsAreWrittenThrough) {
     Variant cell("before");
     Variant ref = Variant::ref(cell);

@@ -12,6 +12,8 @@
 
 #include <QBuffer>
 
+#include <filesystem>
+
 #include "kadrix/platform/date_time.h"
 #include "kadrix/platform/file_services.h"
 #include "kadrix/platform/host_string.h"
@@ -44,7 +46,7 @@ QByteArray generatedPicture(int number, const QString& caption) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "JPG", 90);
+    if (!picture.save(&buffer, "JPG", 90)) bytes.clear();
     return bytes;
 }
 }  // namespace
@@ -180,16 +182,30 @@ void WorkstationWindow::selectPatient(int row) {
 std::string WorkstationWindow::capture() {
     const std::string file = module_.nextCaptureFile(".jpg");
     if (file.empty()) return {};
-    auto lock = platform::ExclusiveFileLock::acquire(file);
+    const QString caption = worklist_->currentItem() ? worklist_->currentItem()->text() : QString("Kadrix");
+    const QByteArray picture = generatedPicture(++captures_, caption);
+    if (picture.isEmpty()) {
+        logGrabber("cannot make the picture for " + file);
+        return {};
+    }
+    // Written under a hidden name while locked, then renamed: the capture's own name never
+    // shows half a picture, and it stays in use until the lock goes.
+    const std::filesystem::path target(file);
+    const std::filesystem::path partial = target.parent_path() / ("." + target.filename().string() + ".part");
+    auto lock = platform::ExclusiveFileLock::acquire(partial);
     if (!lock) {
         logGrabber(lock.message());
         return {};
     }
-    const QString caption = worklist_->currentItem() ? worklist_->currentItem()->text() : QString("Kadrix");
-    const QByteArray picture = generatedPicture(++captures_, caption);
-    const platform::Status written = lock->write(picture.constData(), static_cast<size_t>(picture.size()));
+    std::error_code ec;
+    platform::Status written = lock->write(picture.constData(), static_cast<size_t>(picture.size()));
+    if (written) {
+        std::filesystem::rename(partial, target, ec);
+        if (ec) written = platform::Status::failure("cannot write " + file + ": " + ec.message());
+    }
     lock->unlock();
     if (!written) {
+        std::filesystem::remove(partial, ec);
         logGrabber(written.message());
         return {};
     }

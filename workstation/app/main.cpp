@@ -51,7 +51,15 @@ int main(int argc, char** argv) {
     if (headless || scripted) platform::setModalHandler(std::make_shared<platform::ScriptedModalHandler>());
 
     std::error_code ec;
-    if (options.fresh) fs::remove_all(options.site, ec);
+    // Only a site is started anew: a folder that holds a site's configuration, or nothing.
+    if (options.fresh && fs::exists(options.site, ec)) {
+        if (!fs::exists(options.site / "workstation.ini", ec) && !fs::is_empty(options.site, ec)) {
+            std::fprintf(stderr, "kadrix-workstation: %s is no workstation site; --fresh leaves it alone\n",
+                         options.site.c_str());
+            return 1;
+        }
+        fs::remove_all(options.site, ec);
+    }
     const bool firstStart = !fs::exists(options.site / "workstation.ini");
     workstation::SiteOptions siteOptions;
     siteOptions.demoContent = firstStart;

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <climits>
+#include <cstdint>
 #include <variant>
 
 namespace kadrix::workstation {
@@ -69,18 +71,24 @@ Result<std::unique_ptr<ArchiveIndex>> ArchiveIndex::open(const std::filesystem::
 }
 
 Result<int32_t> ArchiveIndex::reserve(int32_t applyNo, const std::string& modality, const std::string& fileType) {
-    if (Status s = impl_->run("INSERT INTO ArchiveImages(ApplyNo, Modality, FileType) VALUES (?, ?, ?)",
-                              {int64_t{applyNo}, modality, fileType}, [](sqlite3_stmt*) {});
+    int64_t id = 0;
+    if (Status s = impl_->run("INSERT INTO ArchiveImages(ApplyNo, Modality, FileType) VALUES (?, ?, ?) RETURNING ImageID",
+                              {int64_t{applyNo}, modality, fileType},
+                              [&](sqlite3_stmt* st) { id = sqlite3_column_int64(st, 0); });
         !s)
         return s;
-    return static_cast<int32_t>(sqlite3_last_insert_rowid(impl_->db));
+    if (id <= 0 || id > INT32_MAX) return Status::failure("the archive index gave no image id");
+    return static_cast<int32_t>(id);
 }
 
 Status ArchiveIndex::complete(int32_t imageId, const std::string& storedFile, const std::string& description) {
-    return impl_->run(
+    int changed = 0;
+    Status s = impl_->run(
         "UPDATE ArchiveImages SET Stored = 1, StoredAt = datetime('now'), StoredFile = ?2, Description = ?3 "
-        "WHERE ImageID = ?1",
-        {int64_t{imageId}, storedFile, description}, [](sqlite3_stmt*) {});
+        "WHERE ImageID = ?1 AND Stored = 0 RETURNING ImageID",
+        {int64_t{imageId}, storedFile, description}, [&](sqlite3_stmt*) { ++changed; });
+    if (s && changed != 1) return Status::failure("no reserved image " + std::to_string(imageId) + " to complete");
+    return s;
 }
 
 Status ArchiveIndex::drop(int32_t imageId) {

@@ -28,8 +28,7 @@ public:
         });
         method("DeleteImage", 3, [this](Arguments& a) {
             const auto id = a[1].tryInt();
-            int status = archive_status::BadArguments;
-            if (id) status = archive_->remove(*id) ? archive_status::Ok : archive_status::NoSuchImage;
+            const int status = id ? archive_->remove(*id).status : archive_status::BadArguments;
             a.setOut(2, Variant(status));
             return Variant();
         });
@@ -44,16 +43,9 @@ private:
         const Variant& description = a[descriptionArg];
         if (!description.isArray()) return archive_status::BadArguments;
         VariantArray copy = description.array();
-        auto stored = archive_->store(copy);
-        if (!stored) {
-            const std::string why = stored.message();
-            return why.rfind("no such file", 0) == 0 ? archive_status::NoSuchFile
-                   : why.find("incomplete") != std::string::npos || why.find("not a number") != std::string::npos
-                       ? archive_status::BadArguments
-                       : archive_status::StorageFailed;
-        }
-        a.setOut(descriptionArg, Variant(std::move(copy)));
-        return archive_status::Ok;
+        const ArchiveOutcome stored = archive_->store(copy);
+        if (stored.ok()) a.setOut(descriptionArg, Variant(std::move(copy)));
+        return stored.status;
     }
 
     int queryImages(Arguments& a) {

@@ -24,42 +24,33 @@ std::string lower(std::string s) {
     return s;
 }
 
-// Copies into the folder under `name` through a temporary file; never replaces an existing file.
-Status placeCopy(const fs::path& from, const fs::path& folder, const std::string& name) {
-    const fs::path target = folder / name;
-    if (Status copied = platform::copyFile(from, target, false); !copied) return copied;
-    // The data must be on disk before the index says the image is stored.
-    const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    return {};
-}
+ArchiveOutcome failed(int status, std::string message) { return {status, std::move(message)}; }
 
 class FolderArchive : public PictureArchive {
 public:
     FolderArchive(ArchiveSettings settings, std::unique_ptr<ArchiveIndex> index)
         : settings_(std::move(settings)), index_(std::move(index)) {}
 
-    Result<int32_t> store(VariantArray& description) override {
+    ArchiveOutcome store(VariantArray& description) override {
+        using namespace archive_status;
         if (description.dimensions() != 1 || static_cast<int>(description.size()) < slot::MinimumCount)
-            return Status::failure("image description incomplete");
+            return failed(BadArguments, "image description incomplete");
         const auto at = [&](int s) -> Variant& { return description.at(description.bound(1).low + s); };
         const fs::path file = at(slot::File).toText();
         std::error_code ec;
-        if (file.empty() || !fs::is_regular_file(file, ec)) return Status::failure("no such file: " + file.string());
+        if (file.empty() || !fs::is_regular_file(file, ec)) return failed(NoSuchFile, "no such file: " + file.string());
         const auto applyNo = at(slot::ApplyNo).tryInt();
-        if (!applyNo) return Status::failure("application number is not a number: " + at(slot::ApplyNo).toText());
+        if (!applyNo) return failed(BadArguments, "application number is not a number: " + at(slot::ApplyNo).toText());
         std::string fileType = at(slot::FileType).toText();
         if (fileType.empty()) fileType = file.extension().string().substr(file.has_extension() ? 1 : 0);
 
         auto id = index_->reserve(*applyNo, at(slot::Modality).toText(), fileType);
-        if (!id) return id.status();
+        if (!id) return failed(StorageFailed, id.message());
         const std::string name = std::to_string(*id) + (file.has_extension() ? lower(file.extension().string()) : "");
-        if (Status placed = placeCopy(file, settings_.archiveFolder, name); !placed) {
+        // The copy is on disk under its name before the index says the image is stored.
+        if (Status placed = platform::copyFile(file, settings_.archiveFolder / name, false); !placed) {
             index_->drop(*id);
-            return placed;
+            return failed(StorageFailed, placed.message());
         }
         VariantArray kept = description;
         kept.at(kept.bound(1).low + slot::ImageId) = Variant(*id);
@@ -67,17 +58,17 @@ public:
         if (Status done = index_->complete(*id, name, variantToJson(Variant(kept))); !done) {
             fs::remove(settings_.archiveFolder / name, ec);
             index_->drop(*id);
-            return done;
+            return failed(StorageFailed, done.message());
         }
         fs::remove(file, ec);  // taken over; a file that cannot go is left, the image is stored
         at(slot::ImageId) = Variant(*id);
-        return *id;
+        return {};
     }
 
-    Status remove(int32_t imageId) override {
+    ArchiveOutcome remove(int32_t imageId) override {
         auto row = index_->find(imageId);
-        if (!row) return row.status();
-        if (Status dropped = index_->drop(imageId); !dropped) return dropped;
+        if (!row) return failed(archive_status::NoSuchImage, row.message());
+        if (Status dropped = index_->drop(imageId); !dropped) return failed(archive_status::StorageFailed, dropped.message());
         std::error_code ec;
         fs::remove(settings_.archiveFolder / row->storedFile, ec);
         fs::remove(settings_.cacheFolder / row->storedFile, ec);

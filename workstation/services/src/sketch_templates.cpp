@@ -1,5 +1,7 @@
 #include "kadrix/workstation/sketch_templates.h"
 
+#include <unistd.h>
+
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -56,10 +58,9 @@ void writeSketchTemplates(const fs::path& folder, const std::vector<Instrument>&
         if (instrument.instCode.empty()) continue;
         const fs::path file = folder / (instrument.instCode + ".bmp");
         if (fs::exists(file, ec)) continue;
-        const fs::path temp = file.string() + ".tmp";
-        if (bodyOutline(instrument.instCode).save(QString::fromStdString(temp.string()), "BMP"))
-            fs::rename(temp, file, ec);
-        if (ec) fs::remove(temp, ec);
+        const fs::path temp = file.string() + ".tmp-" + std::to_string(::getpid());
+        if (bodyOutline(instrument.instCode).save(QString::fromStdString(temp.string()), "BMP")) fs::rename(temp, file, ec);
+        if (fs::exists(temp, ec)) fs::remove(temp, ec);  // a failed save or rename leaves nothing
     }
 }
 

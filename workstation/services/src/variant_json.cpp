@@ -50,6 +50,7 @@ bool decode(const QJsonValue& json, Variant& out) {
         const QJsonArray bounds = a.at(1).toArray();
         const QJsonArray items = a.at(2).toArray();
         VariantArray array;
+        if (bounds.size() != 1 && bounds.size() != 2) return false;
         if (bounds.size() == 1) {
             array = VariantArray::oneDimension(bounds.at(0).toArray().at(0).toInt(), bounds.at(0).toArray().at(1).toInt());
         } else if (bounds.size() == 2) {

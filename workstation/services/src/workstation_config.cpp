@@ -1,5 +1,7 @@
 #include "kadrix/workstation/workstation_config.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QSettings>
 #include <QStringList>
@@ -46,7 +48,7 @@ Result<WorkstationConfig> loadWorkstationConfig(const fs::path& file) {
 }
 
 Status saveWorkstationConfig(const WorkstationConfig& c, const fs::path& file) {
-    const QString temp = QString::fromStdString(file.string() + ".tmp");
+    const QString temp = QString::fromStdString(file.string() + ".tmp-" + std::to_string(::getpid()));
     {
         QFile::remove(temp);
         QSettings ini(temp, QSettings::IniFormat);
@@ -59,11 +61,17 @@ Status saveWorkstationConfig(const WorkstationConfig& c, const fs::path& file) {
         ini.setValue("Storage/Cache", QString::fromStdString(c.cacheFolder.string()));
         for (const auto& [key, on] : c.switches) ini.setValue("Switches/" + QString::fromStdString(key), on ? "1" : "0");
         ini.sync();
-        if (ini.status() != QSettings::NoError) return Status::failure("cannot write " + file.string());
+        if (ini.status() != QSettings::NoError) {
+            QFile::remove(temp);
+            return Status::failure("cannot write " + file.string());
+        }
     }
     std::error_code ec;
     fs::rename(temp.toStdString(), file, ec);
-    if (ec) return Status::failure("cannot write " + file.string() + ": " + ec.message());
+    if (ec) {
+        fs::remove(temp.toStdString(), ec);
+        return Status::failure("cannot write " + file.string());
+    }
     return {};
 }
 

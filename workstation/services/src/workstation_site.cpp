@@ -15,19 +15,20 @@ using platform::Status;
 namespace {
 constexpr const char* HostClasses[] = {"Zudi.DataCtrl", "Zudi.Common", "Zudi.BaseInfo", "Zudi.Settings"};
 
-// Frames forward to whatever frame the site holds now, so objects made earlier follow a change.
+// Forwards to whatever frame the site holds now, so objects made earlier follow a change; it
+// shares the site's frame cell, not the site, since objects may outlive it.
 class ForwardingFrame : public HostFrame {
 public:
-    explicit ForwardingFrame(const WorkstationSite& site) : site_(site) {}
+    explicit ForwardingFrame(std::shared_ptr<std::shared_ptr<HostFrame>> cell) : cell_(std::move(cell)) {}
     void dockWindow(KxHwnd window, const std::string& frame, int index, int position) override {
-        if (auto f = site_.frame()) f->dockWindow(window, frame, index, position);
+        if (auto f = *cell_) f->dockWindow(window, frame, index, position);
     }
     void setUserParam(const std::string& name, const std::string& value) override {
-        if (auto f = site_.frame()) f->setUserParam(name, value);
+        if (auto f = *cell_) f->setUserParam(name, value);
     }
 
 private:
-    const WorkstationSite& site_;
+    std::shared_ptr<std::shared_ptr<HostFrame>> cell_;
 };
 }  // namespace
 
@@ -71,13 +72,13 @@ Result<std::unique_ptr<WorkstationSite>> WorkstationSite::open(const fs::path& f
             writeSketchTemplates(platform::hostProgramFolder(), *instruments);
     }
 
-    site->frame_ = std::make_shared<RecordingFrame>();
+    *site->frame_ = std::make_shared<RecordingFrame>();
     if (Status registered = site->registerClasses(); !registered) return registered;
     return site;
 }
 
 Status WorkstationSite::registerClasses() {
-    auto frame = std::make_shared<ForwardingFrame>(*this);
+    auto frame = std::make_shared<ForwardingFrame>(frame_);
     auto db = database_;
     auto config = config_;
     platform::registerClass("Zudi.DataCtrl", [db] { return makeDataService(db); });
@@ -86,6 +87,7 @@ Status WorkstationSite::registerClasses() {
     platform::registerClass("Zudi.Settings", [config] { return makeSettingsService(config); });
     auto archive = archive_;
     platform::registerClass(ArchiveClassId, [archive] { return makeArchiveServer(archive); });
+    registered_ = true;
 
     // The provider library beside its settings file, for hosts that create the server through
     // the registry rather than in-process.
@@ -101,9 +103,10 @@ Status WorkstationSite::registerClasses() {
     return registry.setValue(key, "Factory", "KxCreateObject");
 }
 
-void WorkstationSite::setFrame(std::shared_ptr<HostFrame> frame) { frame_ = std::move(frame); }
+void WorkstationSite::setFrame(std::shared_ptr<HostFrame> frame) { *frame_ = std::move(frame); }
 
 WorkstationSite::~WorkstationSite() {
+    if (!registered_) return;
     for (const char* id : HostClasses) platform::unregisterClass(id);
     platform::unregisterClass(ArchiveClassId);
 }

@@ -63,9 +63,10 @@ public:
     // cursor stays, when there is none.
     bool locate(const std::vector<std::pair<std::string, Variant>>& keyValues);
 
-    // Checks and sets the filter; an empty text removes it. A refused text changes nothing.
+    // Checks and sets the filter; an empty text removes it. A refused text changes nothing. A
+    // filter in force is checked again when rows are loaded: a load fails on one that doesn't fit.
     Status setFilter(std::string_view expression);
-    void setFiltered(bool filtered);
+    Status setFiltered(bool filtered);
     bool filtered() const;
     const std::string& filter() const;
 

@@ -53,7 +53,8 @@ public:
 };
 
 // Answers from a queue, in order; an unscripted question gets the refusing answer (code 0,
-// not accepted; 2 for ConfirmEx). Every question is recorded with its answer.
+// not accepted; 2 for ConfirmEx; a message box its only button, code 1). Every question is
+// recorded with its answer.
 class KX_PLATFORM_API ScriptedModalHandler : public ModalHandler {
 public:
     struct Exchange {

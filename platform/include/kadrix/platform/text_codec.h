@@ -15,6 +15,8 @@ KX_PLATFORM_API Result<std::string> cp936ToUtf8(std::string_view cp936);
 KX_PLATFORM_API Result<std::string> utf8ToCp936(std::string_view utf8);
 KX_PLATFORM_API Result<std::u16string> utf8ToUtf16(std::string_view utf8);
 KX_PLATFORM_API Result<std::string> utf16ToUtf8(std::u16string_view utf16);
+// ASCII letters lowered, other bytes as they are: names that compare without regard to case.
+KX_PLATFORM_API std::string asciiLower(std::string_view text);
 // Length in bytes of the text's CP936 form: "打印" is 4, "ab" is 2.
 KX_PLATFORM_API Result<size_t> cp936Length(std::string_view utf8);
 

@@ -34,14 +34,29 @@ struct ArchiveSettings {
     std::filesystem::path cacheFolder;    // local copies handed out by queries
 };
 
+// Status codes of the archive, as its server reports them.
+namespace archive_status {
+inline constexpr int Ok = 0;
+inline constexpr int BadArguments = 1;
+inline constexpr int NoSuchFile = 2;
+inline constexpr int StorageFailed = 3;
+inline constexpr int NoSuchImage = 4;
+}  // namespace archive_status
+
+struct ArchiveOutcome {
+    int status = archive_status::Ok;
+    std::string message;
+    bool ok() const { return status == archive_status::Ok; }
+};
+
 class PictureArchive {
 public:
     virtual ~PictureArchive() = default;
     // Takes over the file named in the description's file slot: the archive keeps a copy under
     // the new id, then the original goes. Writes the new id into the id slot. On failure nothing
     // is stored and the file stays.
-    virtual platform::Result<int32_t> store(platform::VariantArray& description) = 0;
-    virtual platform::Status remove(int32_t imageId) = 0;
+    virtual ArchiveOutcome store(platform::VariantArray& description) = 0;
+    virtual ArchiveOutcome remove(int32_t imageId) = 0;
     // The stored images of an examination in the order they were stored, each with its file
     // slot naming a local copy. An empty modality takes every modality.
     virtual platform::Result<std::vector<platform::VariantArray>> query(int32_t applyNo, const std::string& modality,
@@ -50,15 +65,6 @@ public:
 };
 
 platform::Result<std::shared_ptr<PictureArchive>> openPictureArchive(const ArchiveSettings& settings);
-
-// Status codes of the archive server's methods.
-namespace archive_status {
-inline constexpr int Ok = 0;
-inline constexpr int BadArguments = 1;
-inline constexpr int NoSuchFile = 2;
-inline constexpr int StorageFailed = 3;
-inline constexpr int NoSuchImage = 4;
-}  // namespace archive_status
 
 platform::ObjectRef makeArchiveServer(std::shared_ptr<PictureArchive> archive);
 

@@ -40,7 +40,7 @@ public:
 
     // The frame the common service docks windows into; a recording frame until one is set.
     void setFrame(std::shared_ptr<HostFrame> frame);
-    std::shared_ptr<HostFrame> frame() const { return frame_; }
+    std::shared_ptr<HostFrame> frame() const { return *frame_; }
 
 private:
     WorkstationSite() = default;
@@ -50,7 +50,9 @@ private:
     WorkstationConfig config_;
     std::shared_ptr<ClinicDatabase> database_;
     std::shared_ptr<PictureArchive> archive_;
-    std::shared_ptr<HostFrame> frame_;
+    // Shared with the service objects, which may outlive the site.
+    std::shared_ptr<std::shared_ptr<HostFrame>> frame_ = std::make_shared<std::shared_ptr<HostFrame>>();
+    bool registered_ = false;
 };
 
 }  // namespace kadrix::workstation
