@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -288,6 +289,10 @@ void TfrmManagerSetting::tempPathClicked() {
 }
 
 void TfrmManagerSetting::exportPathClicked() {
+    if (!host_.folderChoiceAllowed()) {
+        host_.prompt("同步影像阶段，不能选择目录！");
+        return;
+    }
     platform::ModalQuestion question;
     question.kind = platform::ModalQuestion::Kind::ChooseFolder;
     question.text = "请选择图像导出存储路径";
@@ -306,6 +311,15 @@ void TfrmManagerSetting::cancelClicked() {
     host_.loadSettings();
     cancelled_ = true;
     reject();
+}
+
+void TfrmManagerSetting::keyPressEvent(QKeyEvent* event) {
+    // Escape is the cancel button; the frame's close stays a close that saves.
+    if (event->key() == Qt::Key_Escape) {
+        cancelClicked();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmManagerSetting::done(int result) {

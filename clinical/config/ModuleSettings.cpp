@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "kadrix/platform/variant.h"
+#include "storage/QueryRows.h"
 
 namespace kadrix::clinical {
 namespace fs = std::filesystem;
@@ -57,14 +58,14 @@ std::string movieTypesText(const std::vector<bool>& ticked) {
     return text;
 }
 
-int integerOr(const std::string& text, int fallback) {
-    const auto parsed = platform::Variant(text).tryInt();
-    // Only whole numbers count: "2.5" is no integer for an edit box.
-    if (!parsed || text.find_first_of(".eE") != std::string::npos) return fallback;
-    return *parsed;
-}
+int integerOr(const std::string& text, int fallback) { return integerIn(text).value_or(fallback); }
 
 std::string raisedRefreshPeriod(const std::string& text) { return integerOr(text, 1) < 3 ? "3" : text; }
+
+int refreshIntervalMs(const std::string& period) {
+    // A day at most, so the milliseconds always fit.
+    return std::clamp(integerOr(period, 1), 1, 86400) * 1000;
+}
 
 DefaultFolders prepareDefaultFolders() {
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -114,7 +115,7 @@ std::string SettingsStore::load(ModuleSettings& v, const DefaultFolders& default
         v.autoResfresh = flag("AutoResfresh");
         v.doubleBuff = flag("DoubleBuff");
         v.timerAutoResfresh = std::to_string(integer("TimerAutoResfresh", 1));
-        if (effects.refreshTimer) effects.refreshTimer(v.autoResfresh, integerOr(v.timerAutoResfresh, 1) * 1000);
+        if (effects.refreshTimer) effects.refreshTimer(v.autoResfresh, refreshIntervalMs(v.timerAutoResfresh));
         v.showScale = text("ShowScale", "0.75");
         v.fixWidth = std::to_string(integer("FixWidth", 150));
         v.useFixWidth = flag("UseFixWidth");

@@ -47,6 +47,8 @@ std::string movieTypesText(const std::vector<bool>& ticked);
 int integerOr(const std::string& text, int fallback);
 // The refresh period as the dialog keeps it: below 3 seconds (or not a number) becomes "3".
 std::string raisedRefreshPeriod(const std::string& text);
+// The refresh timer's interval for a period entry (1 second when not a number).
+int refreshIntervalMs(const std::string& period);
 
 // The host's settings store as the module reaches it (the common service's IniInfo).
 class SettingsAccess {

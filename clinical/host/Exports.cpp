@@ -33,12 +33,18 @@ void storeSetting(KxHostString section, KxHostString key, const std::string& val
     CommonService::create().setIniInfo(fromHost(section), fromHost(key), value);
 }
 
-// The system's short date and time format, with the year in full so that a stored date reads
-// back as the same date.
-QString shortDateTimeFormat() {
-    QString format = QLocale::system().dateTimeFormat(QLocale::ShortFormat);
+// Date-times are stored as the system writes them: its short date, then its long time (left
+// out at midnight). The year is widened to four digits so that a stored date reads back as the
+// same date, and the time zone is left out.
+QString shortDateFormat() {
+    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
     if (!format.contains("yyyy")) format.replace("yy", "yyyy");
     return format;
+}
+QString longTimeFormat() {
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove('t');
+    return format.trimmed();
 }
 
 }  // namespace
@@ -91,7 +97,9 @@ bool SetSettingInt(KxHostString section, KxHostString key, int32_t value) {
 double GetSettingDateTime(KxHostString section, KxHostString key, double defaultValue) {
     const std::string text = settingText(section, key);
     if (text.empty()) return defaultValue;
-    const QDateTime when = QLocale::system().toDateTime(QString::fromStdString(text), shortDateTimeFormat());
+    const QString stored = QString::fromStdString(text).trimmed();
+    QDateTime when = QLocale::system().toDateTime(stored, shortDateFormat() + " " + longTimeFormat());
+    if (!when.isValid()) when = QDateTime(QLocale::system().toDate(stored, shortDateFormat()), QTime(0, 0));
     if (!when.isValid()) throw std::invalid_argument("'" + text + "' is not a valid date and time");
     const QDate d = when.date();
     const QTime t = when.time();
@@ -100,16 +108,20 @@ double GetSettingDateTime(KxHostString section, KxHostString key, double default
 
 bool SetSettingDateTime(KxHostString section, KxHostString key, double value) {
     const platform::DateParts p = platform::decodeDateTime(value);
-    const QDateTime when(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second, p.millisecond));
-    storeSetting(section, key, QLocale::system().toString(when, shortDateTimeFormat()).toStdString());
+    const QDate date(p.year, p.month, p.day);
+    const QTime time(p.hour, p.minute, p.second);
+    QString text = QLocale::system().toString(date, shortDateFormat());
+    if (time != QTime(0, 0)) text += " " + QLocale::system().toString(time, longTimeFormat());
+    storeSetting(section, key, text.toStdString());
     return true;
 }
 
 void GetTempPath(KxWideString* result) {
     std::string path;
-    if (frmKadrix && frmKadrix->SettingsWindow) path = tempRoot(frmKadrix->settings().tempPath);
-    if (frmKadrix && !frmKadrix->CaptureFolder.empty() && frmKadrix->CaptureFolder != ".")
-        path += "/" + frmKadrix->CaptureFolder;
+    if (frmKadrix && frmKadrix->SettingsWindow) {
+        path = tempRoot(frmKadrix->settings().tempPath);
+        if (frmKadrix->CaptureFolder != ".") path = captureFolder(path, frmKadrix->CaptureFolder);
+    }
     assignWideResult(result, path);
 }
 
@@ -120,15 +132,14 @@ void GetSelectFullPath(KxWideString* result, KxHostString mode) {
     }
     std::string path = frmKadrix->SelectedImagePath;
     if (fromHost(mode) == "1") {
-        const fs::path temp = fs::path(frmKadrix->baseInfo->curDir()) / "Temp";
+        const std::string target = selectedDicomBitmapFile(hostCurrentFolder(*frmKadrix->baseInfo));
         std::error_code ec;
-        fs::create_directories(temp, ec);
+        fs::create_directories(fs::path(target).parent_path(), ec);
         std::string extension = fs::path(path).extension().string();
         for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         if (extension != ".BMP" && extension != ".JPG") {
-            const fs::path target = temp / "Temp1.bmp";
-            if (!fs::exists(target, ec)) convertDicom(path, target.string(), *frmKadrix->common);
-            path = target.string();
+            if (!fs::exists(target, ec)) convertDicom(path, target, *frmKadrix->common);
+            path = target;
         }
     }
     assignWideResult(result, path);

@@ -43,6 +43,7 @@ protected:
     void TearDown() override {
         while (clinical::frmKadrix) FreeKadrix();
         clinical::CreateCount = 0;
+        clinical::moduleServices().release();  // the next test has a site of its own
         site.reset();
         platform::setModalHandler(previous_);
         ::unsetenv("KADRIX_REGISTRY");

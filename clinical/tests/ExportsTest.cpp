@@ -49,9 +49,14 @@ TEST_F(Exports, DateTimeSettingsRoundTripAndABadTextRaises) {
     const auto section = host("Images\\RIS");
     const auto key = host("LastBurn");
     EXPECT_DOUBLE_EQ(GetSettingDateTime(section.handle(), key.handle(), 1.5), 1.5);
-    const double when = platform::encodeDateTime({2026, 12, 11, 9, 30, 0});
-    EXPECT_TRUE(SetSettingDateTime(section.handle(), key.handle(), when));
-    EXPECT_NEAR(GetSettingDateTime(section.handle(), key.handle(), 0), when, 1.0 / 1440);
+    for (const platform::DateParts& parts :
+         {platform::DateParts{2026, 12, 11, 9, 30, 17}, platform::DateParts{1999, 2, 3, 0, 0, 0}}) {
+        const double when = platform::encodeDateTime(parts);
+        EXPECT_TRUE(SetSettingDateTime(section.handle(), key.handle(), when));
+        EXPECT_NEAR(GetSettingDateTime(section.handle(), key.handle(), 0), when, 0.5 / 86400)
+            << storedSetting("Images\\RIS", "LastBurn");
+    }
+    EXPECT_EQ(storedSetting("Images\\RIS", "LastBurn").find(':'), std::string::npos) << "midnight has no time";
     storeSetting("Images\\RIS", "LastBurn", "not a date");
     EXPECT_THROW(GetSettingDateTime(section.handle(), key.handle(), 0), std::exception);
 }

@@ -1,6 +1,8 @@
 #include <dlfcn.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "kadrix/platform/registry_store.h"
 
 #include <algorithm>
+#include <fstream>
 #include "kadrix/platform/message_window.h"
 
 using namespace kadrix;
@@ -127,9 +130,29 @@ TEST_F(Lifecycle, WithoutTheBurnerLibraryTheBurnEntriesAreOff) {
 }
 
 TEST_F(Lifecycle, FilmPicturesBesideTheProgram) {
+    // move.bmp is written only when missing (it later holds a video's frame); FilmIcon.bmp always.
+    const std::string move = platform::hostProgramFolder() + "move.bmp";
+    const std::string icon = platform::hostProgramFolder() + "FilmIcon.bmp";
+    std::ofstream(move, std::ios::binary | std::ios::trunc) << "a frame of the last video";
+    fs::remove(icon);
     CreateKadrix(0);
-    EXPECT_TRUE(fs::exists(platform::hostProgramFolder() + "move.bmp"));
-    EXPECT_TRUE(fs::exists(platform::hostProgramFolder() + "FilmIcon.bmp"));
+    std::ifstream kept(move, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "a frame of the last video");
+    ASSERT_TRUE(fs::exists(icon));
+    EXPECT_EQ(QImage(QString::fromStdString(icon)).format() != QImage::Format_Invalid, true);
+    FreeKadrix();
+    fs::remove(move);
+    CreateKadrix(0);
+    EXPECT_FALSE(QImage(QString::fromStdString(move)).isNull()) << "a missing placeholder is written";
+}
+
+TEST_F(Lifecycle, MenusAndLabelsCarryTheirTexts) {
+    CreateKadrix(0);
+    EXPECT_EQ(frmKadrix->windowTitle(), "图像");
+    EXPECT_EQ(frmKadrix->burnAction()->text(), "刻录所有待刻录的文件");
+    EXPECT_EQ(frmKadrix->cloneAction()->text(), "添加文件并刻录");
+    EXPECT_EQ(frmKadrix->allImagesAction()->text(), "所有图象");
+    EXPECT_EQ(frmKadrix->captureTargetLabel()->text(), "采集到:当前报告");
 }
 
 TEST(ClinicalLibrary, ExportsExactlyTheHostInterface) {

@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -78,10 +80,16 @@ TEST_F(Settings, TimerPeriodThatIsNoNumberLoadsAsOneSecond) {
 
 TEST_F(Settings, AStoredDriveBeyondTheListLeavesTheSelection) {
     storeSetting("Images\\RIS", "UseFixWidth", "0");
-    storeSetting("Images\\RIS", "CDWriter", "3");
     CreateKadrix(0);
-    EXPECT_EQ(frmKadrix->SettingsWindow->cboDiscPath->currentIndex(), -1);
-    EXPECT_EQ(frmKadrix->settings().cdWriter, -1);
+    clinical::TfrmManagerSetting& dialog = *frmKadrix->SettingsWindow;
+    dialog.setDrives({"E:\\ (first)", "F:\\ (second)"});
+    storeSetting("Images\\RIS", "CDWriter", "1");
+    frmKadrix->loadSettings();
+    EXPECT_EQ(dialog.cboDiscPath->currentIndex(), 1);
+    storeSetting("Images\\RIS", "CDWriter", "3");  // two drives listed
+    frmKadrix->loadSettings();
+    EXPECT_EQ(dialog.cboDiscPath->currentIndex(), 1) << "the selection stays";
+    EXPECT_EQ(frmKadrix->settings().cdWriter, 1);
 }
 
 TEST_F(Settings, OnlyPrintedImagesShowTheAllImagesMenu) {
@@ -152,4 +160,32 @@ TEST_F(Settings, TempFolderChoiceTellsTheGrabber) {
     prompts->pushPath((root_ / "elsewhere").string());  // the same folder again: no change
     dialog.tempPathClicked();
     EXPECT_EQ(told, std::vector<uint32_t>{clinical::message::BeforeTempFolderChoice});
+}
+
+TEST_F(Settings, TheExportFolderIsRefusedWhileSynchronising) {
+    CreateKadrix(0);
+    clinical::TfrmManagerSetting& dialog = *frmKadrix->SettingsWindow;
+    const QString before = dialog.tDownPath->text();
+    platform::sendMessage(GetKadrixHandle(), clinical::message::FolderChoice, 1);
+    dialog.exportPathClicked();
+    EXPECT_EQ(prompts->asked().back().kind, platform::ModalQuestion::Kind::Information) << "no folder chooser";
+    EXPECT_EQ(prompts->texts().back(), "同步影像阶段，不能选择目录！");
+    EXPECT_EQ(dialog.tDownPath->text(), before);
+    platform::sendMessage(GetKadrixHandle(), clinical::message::FolderChoice, 0);
+    prompts->pushPath((root_ / "export").string());
+    dialog.exportPathClicked();
+    EXPECT_EQ(dialog.tDownPath->text().toStdString(), (root_ / "export").string());
+}
+
+TEST_F(Settings, EscapeCancelsLikeTheCancelButton) {
+    storeSetting("Images\\RIS", "UseFixWidth", "0");
+    CreateKadrix(0);
+    clinical::TfrmManagerSetting& dialog = *frmKadrix->SettingsWindow;
+    dialog.show();
+    dialog.ckAutoSave->setChecked(true);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(dialog.ckAutoSave->isChecked());
+    EXPECT_EQ(storedSetting("Images\\RIS", "AutoSave"), "");
 }

@@ -8,8 +8,10 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPainter>
+#include <QSaveFile>
 #include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -51,12 +53,23 @@ QImage filmPicture() {
     return film;
 }
 
-void saveAtomically(const QImage& picture, const fs::path& file) {
-    const fs::path temp = file.string() + ".tmp";
-    if (picture.save(QString::fromStdString(temp.string()), "BMP")) {
-        std::error_code ec;
-        fs::rename(temp, file, ec);
-        if (ec) fs::remove(temp, ec);
+// Written whole or not at all: several hosts may share the program folder.
+void saveAtomically(const QImage& picture, const std::string& file) {
+    QSaveFile out(QString::fromStdString(file));
+    if (out.open(QIODevice::WriteOnly) && picture.save(&out, "BMP")) out.commit();
+}
+
+// A failure inside an event the host did not call for directly (a timer, a posted message, a
+// click) is told to the user; it must not unwind through the event loop.
+template <typename Work>
+void reporting(const std::optional<CommonService>& common, Work work) {
+    try {
+        work();
+    } catch (const std::exception& failure) {
+        try {
+            if (common) common->alert(failure.what());
+        } catch (...) {
+        }
     }
 }
 
@@ -76,9 +89,17 @@ private:
 
 TfrmKadrix::TfrmKadrix() : QWidget(nullptr), window_(this) {
     setObjectName("frmKadrix");
-    setWindowTitle("图像管理");
-    window_.setHandler([this](const Message& m) { return handleMessage(m); });
-    refreshTimer_.setOnTimer([this] { refreshImageLists(1); });
+    setWindowTitle("图像");
+    window_.setHandler([this](const Message& m) {
+        std::optional<KxLResult> result;
+        bool handled = false;
+        reporting(common, [&] {
+            result = handleMessage(m);
+            handled = true;
+        });
+        return handled ? result : std::optional<KxLResult>(0);
+    });
+    refreshTimer_.setOnTimer([this] { reporting(common, [this] { refreshImageLists(1); }); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -102,18 +123,23 @@ TfrmKadrix::TfrmKadrix() : QWidget(nullptr), window_(this) {
                        static_cast<QWidget*>(lblTmpSavePath_), static_cast<QWidget*>(pnlSketchMap_)})
         layout->addWidget(w);
     layout->addStretch();
-    imageMenu_ = new QMenu(this);
-    burnMenu_ = new QMenu(this);
-    mnuBurnSelectImages_ = burnMenu_->addAction("刻录选中图像");
-    mnuBurnSelectImages_->setObjectName("mnuBurnSelectImages");
-    NClone_ = burnMenu_->addAction("复制光盘");
+    // The entries of the advanced menu that this window's set-up switches; the rest of the menu
+    // comes with the window's actions.
+    popmAdvance_ = new QMenu(this);
+    popmAdvance_->setObjectName("popmAdvance");
+    NClone_ = popmAdvance_->addAction("添加文件并刻录");
     NClone_->setObjectName("NClone");
-    mnuAllImages_ = imageMenu_->addAction("所有图象");
-    mnuAllImages_->setObjectName("mnuAllImages");
+    mnuBurnSavedImages_ = popmAdvance_->addAction("将文件添加进刻录列表");
+    mnuBurnSavedImages_->setObjectName("mnuBurnSavedImages");
+    mnuBurnSelectImages_ = popmAdvance_->addAction("刻录所有待刻录的文件");
+    mnuBurnSelectImages_->setObjectName("mnuBurnSelectImages");
+    mnuAllImages_ = popmAdvance_->addAction("所有图象");
+    mnuAllImages_->setObjectName("N_ShowAllImage");
     resize(420, 260);
 
     // Creation, in order.
     CaptureFolder.clear();
+    lblTmpSavePath_->setText(QString::fromStdString(clinical::captureTargetLabel(CaptureFolder)));
     writeFilmPictures();
     TempFileList.clear();
     ImageRights.clear();
@@ -129,7 +155,7 @@ TfrmKadrix::TfrmKadrix() : QWidget(nullptr), window_(this) {
 TfrmKadrix::~TfrmKadrix() {
     try {
         std::error_code ec;
-        const fs::path scratch = fs::path(platform::hostProgramFolder()) / "TempPictrue";
+        const fs::path scratch = videoThumbnailFolder(clinical::hostProgramFolder());
         if (fs::is_directory(scratch, ec))
             for (const auto& entry : fs::directory_iterator(scratch, ec))
                 if (entry.path().filename().string().rfind('.', 0) != 0) fs::remove(entry.path(), ec);
@@ -153,10 +179,11 @@ TfrmKadrix::~TfrmKadrix() {
 }
 
 void TfrmKadrix::writeFilmPictures() {
-    const fs::path folder = platform::hostProgramFolder();
+    const std::string exe = clinical::hostProgramFolder();
     const QImage film = filmPicture();
-    if (!fs::exists(folder / "move.bmp")) saveAtomically(film, folder / "move.bmp");
-    saveAtomically(film, folder / "FilmIcon.bmp");
+    std::error_code ec;
+    if (!fs::exists(videoPlaceholderFile(exe), ec)) saveAtomically(film, videoPlaceholderFile(exe));
+    saveAtomically(film, filmIconFile(exe));
 }
 
 void TfrmKadrix::initialiseServices() {
@@ -180,10 +207,12 @@ void TfrmKadrix::initialiseServices() {
 
     loadSettings();
     const ModuleSettings values = settings();
-    mainList.videoPlaceholder = platform::hostProgramFolder() + "move.bmp";
+    mainList.videoPlaceholder = videoPlaceholderFile(clinical::hostProgramFolder());
     mainList.thumbnailWidth = integerOr(values.fixWidth, 150);
-    const auto scale = platform::Variant(values.showScale).tryDouble();
-    mainList.scale = scale ? *scale : 0.75;
+    // The scale is entered with the system's decimal separator.
+    bool number = false;
+    const double scale = QLocale::system().toDouble(QString::fromStdString(values.showScale).trimmed(), &number);
+    mainList.scale = number ? scale : 0.75;
     mainList.useFixedWidth = values.useFixWidth;
     mainList.sortByPrintNo = true;
     applyLayout(values);
@@ -226,15 +255,12 @@ void TfrmKadrix::applyLayout(const ModuleSettings& v) {
 
 void TfrmKadrix::bindBurner() {
     if (!BindDiscBurn()) {
-        mnuBurnSelectImages_->setEnabled(false);
-        NClone_->setEnabled(false);
+        driveChanged(false);
         SettingsWindow->setBurnerAvailable(false);
         return;
     }
     try {
-        const bool driveChosen = !SettingsWindow->driveText().empty();
-        mnuBurnSelectImages_->setEnabled(driveChosen);
-        NClone_->setEnabled(driveChosen);
+        driveChanged(!SettingsWindow->driveText().empty());
         SettingsWindow->setBurnerAvailable(true);
         InitDiscBurn();
         std::vector<std::string> drives;
@@ -259,7 +285,7 @@ void TfrmKadrix::showingSteps() {
 
 void TfrmKadrix::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) showingSteps();
+    if (!event->spontaneous()) reporting(common, [this] { showingSteps(); });
 }
 
 void TfrmKadrix::showKadrix() {
@@ -339,8 +365,8 @@ void TfrmKadrix::captureForExamination(const std::string& applyNoText) {
         return;
     }
     const std::string patient = data->getStringFieldValue("PatName", sql::patientName(*applyNo));
-    const std::string folder = CleanFolderName(patient, false) + "~" + std::to_string(*applyNo);
-    const fs::path path = fs::path(tempRoot(settings().tempPath)) / folder;
+    const std::string folder = captureFolderName(patient, *applyNo);
+    const fs::path path = captureFolder(tempRoot(settings().tempPath), folder);
     std::error_code ec;
     fs::create_directories(path, ec);
     if (fs::is_directory(path, ec)) setCaptureTarget(folder);
@@ -382,16 +408,19 @@ void TfrmKadrix::tempFolderChanged() { platform::sendMessage(GrabHandle, message
 void TfrmKadrix::prompt(const std::string& text) { common->prompt(text); }
 
 void TfrmKadrix::driveChanged(bool driveChosen) {
-    mnuBurnSelectImages_->setEnabled(driveChosen);
-    NClone_->setEnabled(driveChosen);
+    for (QAction* entry : {NClone_, mnuBurnSavedImages_, mnuBurnSelectImages_}) entry->setEnabled(driveChosen);
 }
 
 void TfrmKadrix::settingsAccepted() {
-    saveSettings();
-    refreshImageLists(0);
-    const bool cache = SettingsWindow->chkUseImgCache->isChecked();
-    lblTmpSavePath_->setVisible(cache);
-    if (!cache) setCaptureTarget("");
+    reporting(common, [this] {
+        saveSettings();
+        refreshImageLists(0);
+        const bool cache = SettingsWindow->chkUseImgCache->isChecked();
+        lblTmpSavePath_->setVisible(cache);
+        if (!cache) setCaptureTarget("");
+        // Right of the status text, just below it.
+        lblTmpSavePath_->move(sPnlStatus_->geometry().right() + 1, sPnlStatus_->geometry().bottom() + 1);
+    });
 }
 
 }  // namespace kadrix::clinical

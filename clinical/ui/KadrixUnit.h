@@ -112,8 +112,8 @@ private:
     QComboBox* CmbImageCaption_ = nullptr;
     QFrame* Shape1_ = nullptr;
     QLabel* ImageSketchMap_ = nullptr;
-    QMenu* imageMenu_ = nullptr;
-    QMenu* burnMenu_ = nullptr;
+    QMenu* popmAdvance_ = nullptr;
+    QAction* mnuBurnSavedImages_ = nullptr;
     QAction* mnuBurnSelectImages_ = nullptr;
     QAction* NClone_ = nullptr;
     QAction* mnuAllImages_ = nullptr;
