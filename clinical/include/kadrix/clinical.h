@@ -47,6 +47,9 @@ KX_CLINICAL_API void Bit2JpegF(const KxBitmap* bitmap, int32_t quality, KxWideSt
 KX_CLINICAL_API void Bmp2Jpeg(KxWideString bitmapFile, KxWideString jpegFile, int32_t quality);
 
 KX_CLINICAL_API int32_t GetTempImageCount(void);
+/* The first free <folder>/<n><extension>, n = 1, 2, ...; the folder is made with its parents.
+   A folder that cannot be made raises std::runtime_error rather than handing out a name
+   nothing can be written to. */
 KX_CLINICAL_API void GetNewImagFileName(KxWideString* result, KxWideString folder, KxWideString extension);
 KX_CLINICAL_API bool GetPatInfOfImage(int32_t applyNo, KxHostString* techNo, KxHostString* hospNo, int32_t* age,
                                       KxHostString* ageUnit, KxHostString* birthday, KxHostString* patName,
