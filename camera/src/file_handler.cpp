@@ -124,6 +124,10 @@ ERROR_T CFileHandler::OpenFile(const char* path, int oflag, bool withMode, int p
             fail("[VALU] path", ERR_FAILED);
         if (!std::strrchr(path, '/'))
             fail("[VALU] _pszFileName", ERR_FAILED);
+        if (_nHandle != -1) {  // a second Open replaces the first file
+            close(_nHandle);
+            _nHandle = -1;
+        }
         if (!_pszOpenedPath)
             _pszOpenedPath = new char[kCapacity];
         std::strcpy(_pszOpenedPath, path);
@@ -242,7 +246,8 @@ void CFileHandler::SetFullPath(char* pszFullPath) {
         fail("[VALU] _pszFullPath", ERR_NOT_READY);
     if (!fits(std::strlen(pszFullPath)))
         fail("[VALU] pszFullPath", ERR_FAILED);
-    std::strcpy(_pszFullPath, pszFullPath);
+    // The new path may be a part of the old one (its file name): copy as overlapping memory.
+    std::memmove(_pszFullPath, pszFullPath, std::strlen(pszFullPath) + 1);
 }
 
 void CFileHandler::SetFileName(char* pszFileName) {

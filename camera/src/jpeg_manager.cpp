@@ -112,7 +112,7 @@ ERROR_T CJpegManager::Decode() {
         trace.line("[VALU] _nWidth    - ", _nWidth);
         trace.line("[VALU] _nHeight   - ", _nHeight);
         trace.line("[VALU] _nChannels - ", _nChannels);
-        const unsigned int line = static_cast<unsigned int>(_nChannels * _nWidth);
+        const unsigned int line = static_cast<unsigned int>(_nChannels) * static_cast<unsigned int>(_nWidth);
         const unsigned int pad = ((line + 3) & ~3u) - line;
         trace.line("[VALU] dib_line_width - ", line);
         trace.line("[VALU] dib_pad_bytes  - ", pad);
@@ -189,7 +189,8 @@ PairSums sumRectangle(const unsigned char* data, int width, int channels,
                       const tagRECTANGLE& rect) {
     PairSums sums;
     const int pairs = rect.nWidth / 2;
-    if (pairs <= 0)
+    // An empty rectangle may lie outside the picture: nothing of it is addressed.
+    if (pairs <= 0 || rect.nHeight <= 0)
         return sums;
     const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
     const unsigned char* row =

@@ -47,7 +47,7 @@ constexpr std::uint32_t kInitialising = 1;
 constexpr std::uint32_t kReady = 2;
 
 std::string objectName(const char* name) {
-    return std::string("/") + name;
+    return KxSharedObjectName(name);
 }
 
 int createOrOpen(const std::string& name, bool& created) {

@@ -94,9 +94,8 @@ ERROR_T CVrelManager::Decode() {
         std::int32_t bits = 0;
         const int status = getMainImage(_pszFullPath, &width, &height, &bits, &offset, &pixels);
         trace.line("[FUNC] GetVrelToMainImage - ", status);
-        // An even status would pass for success with callers that test bit 0.
         if (status != 0)
-            fail("[FUNC] GetVrelToMainImage", static_cast<ERROR_T>(status | 1));
+            fail("[FUNC] GetVrelToMainImage", static_cast<ERROR_T>(status));
         std::free(_pbyData);  // a second Decode replaces the first image
         _pbyData = nullptr;
         _unWidth = width;
@@ -108,6 +107,9 @@ ERROR_T CVrelManager::Decode() {
         trace.line("[VALU] _nBits    - ", _nBits);
         trace.line("[VALU] _ulOffset - ", _ulOffset);
         const std::size_t size = ImageSize();
+        // Success with a size but no pixels would hand out memory nobody wrote.
+        if (size && !pixels)
+            fail("[VALU] _pbyData", ERR_FAILED);
         _pbyData = static_cast<unsigned char*>(std::malloc(size ? size : 1));
         if (!_pbyData)
             fail("[VALU] _pbyData", ERR_MEMORY);

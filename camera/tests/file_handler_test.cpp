@@ -166,7 +166,7 @@ TEST_F(FileHandlerTest, CompanionPathLiesBesideThePublishedModule) {
 }
 
 TEST_F(FileHandlerTest, NoPublisherMeansBesideTheExecutable) {
-    shm_unlink("/" SHARED_NAME_HANDLE);
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
     ProbeHandler handler;
     handler.GetFullPath("Rostra.dll");
     EXPECT_EQ(handler.fullPath(), (test::programFolder() / "Rostra.dll").string());
@@ -231,7 +231,7 @@ TEST_F(FileHandlerTest, PathsThatDoNotFitAreRefusedAndLeaveTheBufferIntact) {
     EXPECT_EQ(code([&] { handler.SetFileName(fits.data()); }), ERR_NONE);
     EXPECT_EQ(handler.fullPath(), "/photos/" + fits);
 
-    shm_unlink("/" SHARED_NAME_HANDLE);
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
     LogTail log;
     handler.GetFullPath(tooLong.c_str());
     EXPECT_EQ(log.next(), "[ERR!] - [VALU] pParameter\r\n");

@@ -44,7 +44,7 @@ ERROR_T codeOf(auto&& call) {
 
 class JpegDecodeTest : public ::testing::Test {
   protected:
-    void SetUp() override { shm_unlink("/" SHARED_NAME_HANDLE); }  // codecs beside the program
+    void SetUp() override { shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str()); }  // codecs beside the program
 
     ERROR_T decode(CJpegManager& manager, const std::string& name) {
         manager.Initialize();

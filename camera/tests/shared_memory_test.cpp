@@ -28,8 +28,8 @@ class SharedMemoryTest : public ::testing::Test {
         TearDown();
     }
     void TearDown() override {
-        shm_unlink(("/" + blockName).c_str());
-        shm_unlink(("/" + mutexName).c_str());
+        shm_unlink(KxSharedObjectName(blockName.c_str()).c_str());
+        shm_unlink(KxSharedObjectName(mutexName.c_str()).c_str());
     }
     std::string blockName, mutexName;
 };
@@ -129,7 +129,7 @@ TEST(ModuleHandle, TurnsBackIntoTheModulesFileName) {
 }
 
 TEST(GetDllHandle, ReadsWhatTheHostPublished) {
-    shm_unlink("/" SHARED_NAME_HANDLE);
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
     void* hModule = reinterpret_cast<void*>(1);
     EXPECT_EQ(GetDllHandle(hModule), ERR_NONE);
     EXPECT_EQ(hModule, nullptr);  // nobody published: a fresh block of zeros

@@ -36,7 +36,7 @@ ERROR_T decode(CVrelManager& manager, const std::string& name) {
 }
 
 TEST(VrelManager, DecodesATinyDngThroughRostra) {
-    shm_unlink("/" SHARED_NAME_HANDLE);  // "Rostra.dll" beside the program
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());  // "Rostra.dll" beside the program
     auto value = [](int x, int y) { return static_cast<std::uint16_t>(1000 + 7 * x + 131 * y); };
     const std::uint32_t offset = test::writeTinyDng("tiny.dng", 32, 24, value);
     CVrelManager manager;
@@ -67,7 +67,7 @@ TEST(VrelManager, DecodesATinyDngThroughRostra) {
 }
 
 TEST(VrelManager, AFileRostraCannotReadIsItsOddStatus) {
-    shm_unlink("/" SHARED_NAME_HANDLE);
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
     test::writeFile("photo.raw", std::string("this is no raw file"));
     CVrelManager manager;
     manager.Initialize();
@@ -108,7 +108,8 @@ TEST_F(VrelFakeTest, StatusesOfTheEntryComeBackAsFailures) {
         const char* content;
         int result;
     };
-    const Case cases[] = {{"5 0 0 0 0", 5}, {"2 0 0 0 0", 3}, {"-4 0 0 0 0", -3}};
+    // The library's status comes back as it is, even or odd.
+    const Case cases[] = {{"5 0 0 0 0", 5}, {"2 0 0 0 0", 2}, {"-4 0 0 0 0", -4}};
     for (const Case& c : cases) {
         test::writeFile("bad.raw", std::string(c.content));
         LogTail log;

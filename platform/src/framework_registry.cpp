@@ -34,15 +34,18 @@ size_t alignUp(size_t value, size_t alignment) {
 
 // Walks the notes of one note segment; notes are padded to the segment's alignment (4 or 8).
 std::optional<VersionRecord> findVersionNote(const unsigned char* data, size_t size, size_t align) {
-    align = std::max<size_t>(align, 4);
+    // Notes are padded to 4 or 8 bytes; any other value of a crafted header is taken as 4, so the
+    // sums below cannot wrap.
+    align = align == 8 ? 8 : 4;
     size_t at = 0;
-    while (at + sizeof(Elf64_Nhdr) <= size) {
+    while (at <= size && size - at >= sizeof(Elf64_Nhdr)) {
         Elf64_Nhdr header;
         std::memcpy(&header, data + at, sizeof header);
         const size_t nameAt = at + sizeof header;
         const size_t descAt = nameAt + alignUp(header.n_namesz, align);
         const size_t next = descAt + alignUp(header.n_descsz, align);
-        if (descAt > size || next > size || next <= at)
+        if (descAt > size || next > size || next <= at || nameAt + header.n_namesz > size ||
+            descAt + header.n_descsz > size)
             return std::nullopt;
         if (header.n_type == kVersionNoteType && header.n_namesz == sizeof(kVersionNoteOwner) &&
             std::memcmp(data + nameAt, kVersionNoteOwner, sizeof(kVersionNoteOwner)) == 0 &&

@@ -74,7 +74,7 @@ class PublishedHandle {
     explicit PublishedHandle(void* hModule) { ok_ = KxPublishModuleHandle(block_, hModule) == 1; }
     ~PublishedHandle() {
         block_.FreeSharedMemory();
-        shm_unlink("/" SHARED_NAME_HANDLE);
+        shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
     }
     bool ok() const { return ok_; }
 

@@ -37,11 +37,22 @@ using Session = JpegReader::Session;
     std::longjmp(errors->jump, 1);
 }
 
-// Warnings about the data (truncated file, bad codes) would leave invented pixels behind: they
-// fail the decode. Stray bytes between markers are harmless and pass.
+// Warnings about damaged data (a truncated file, bad codes) would leave invented pixels behind:
+// they fail the decode. Other warnings (stray bytes, an unknown JFIF revision) are harmless.
 void onMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA)
-        onError(cinfo);
+    if (level >= 0)
+        return;
+    switch (cinfo->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_NOT_SEQUENTIAL:
+            onError(cinfo);
+            break;
+        default:
+            break;
+    }
 }
 
 // The one place libjpeg may jump back to. Steps hold no objects with destructors.

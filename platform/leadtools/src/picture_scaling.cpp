@@ -24,12 +24,28 @@ bool startsLikeJpeg(const platform::fs::path& file) {
            head[2] == 0xFF;
 }
 
+// A whole JPEG ends with its end-of-image marker (trailing padding aside). Qt fills a file cut
+// short with grey rows and calls it a picture; such a file is refused here instead.
+bool endsLikeJpeg(const platform::fs::path& file) {
+    std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(file.c_str(), "rb"), &std::fclose);
+    if (!in || std::fseek(in.get(), 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(in.get());
+    const long tail = size < 256 ? size : 256;
+    if (tail < 2 || std::fseek(in.get(), size - tail, SEEK_SET) != 0) return false;
+    unsigned char bytes[256];
+    if (std::fread(bytes, 1, static_cast<size_t>(tail), in.get()) != static_cast<size_t>(tail)) return false;
+    for (long i = tail - 2; i >= 0; --i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xD9) return true;
+    return false;
+}
+
 }  // namespace
 
 Result<Bitmap> loadScaled(const platform::fs::path& source, int width, int height) {
     const QSize size(width, height);
     QImage image;
     if (startsLikeJpeg(source)) {
+        if (!endsLikeJpeg(source)) return Status::failure("the JPEG file " + source.string() + " is cut short");
         QImageReader reader(QFile::decodeName(source.c_str()), "jpeg");
         reader.setScaledSize(size);
         image = reader.read();

@@ -96,15 +96,15 @@ TEST(Bitmap, BmpRoundTripKeepsEveryPixelAtOddWidths) {
 }
 
 // BMP files as other writers make them: palettes, 32-bit pixels, top-down rows.
-struct BmpSpec {
+struct BmpLayout {
     int bits;
     bool topDown;
 };
 
-std::vector<uint8_t> handMadeBmp(const BmpSpec& spec, int width, int height) {
+std::vector<uint8_t> handMadeBmp(const BmpLayout& layout, int width, int height) {
     // Palette pictures index a palette holding the pattern's colours, one entry per pixel.
-    const int colours = spec.bits <= 8 ? 1 << spec.bits : 0;
-    const size_t stride = ((static_cast<size_t>(width) * spec.bits + 31) / 32) * 4;
+    const int colours = layout.bits <= 8 ? 1 << layout.bits : 0;
+    const size_t stride = ((static_cast<size_t>(width) * layout.bits + 31) / 32) * 4;
     const size_t offset = 54 + 4 * static_cast<size_t>(colours);
     std::vector<uint8_t> b(offset + stride * height, 0);
     auto put32 = [&](size_t at, uint32_t v) {
@@ -116,17 +116,17 @@ std::vector<uint8_t> handMadeBmp(const BmpSpec& spec, int width, int height) {
     put32(10, static_cast<uint32_t>(offset));
     put32(14, 40);
     put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(spec.topDown ? -height : height));
+    put32(22, static_cast<uint32_t>(layout.topDown ? -height : height));
     b[26] = 1;
-    b[28] = static_cast<uint8_t>(spec.bits);
+    b[28] = static_cast<uint8_t>(layout.bits);
     put32(46, static_cast<uint32_t>(colours));
     for (int y = 0; y < height; ++y) {
-        const int fileRow = spec.topDown ? y : height - 1 - y;
+        const int fileRow = layout.topDown ? y : height - 1 - y;
         uint8_t* row = b.data() + offset + fileRow * stride;
         for (int x = 0; x < width; ++x) {
             const Bgr c = patternColour(x, y);
             if (colours == 0) {
-                const size_t bytes = static_cast<size_t>(spec.bits) / 8;
+                const size_t bytes = static_cast<size_t>(layout.bits) / 8;
                 row[x * bytes] = c.blue;
                 row[x * bytes + 1] = c.green;
                 row[x * bytes + 2] = c.red;
@@ -137,8 +137,8 @@ std::vector<uint8_t> handMadeBmp(const BmpSpec& spec, int width, int height) {
             entry[0] = c.blue;
             entry[1] = c.green;
             entry[2] = c.red;
-            const int bit = x * spec.bits;
-            row[bit / 8] |= static_cast<uint8_t>(index << (8 - spec.bits - bit % 8));
+            const int bit = x * layout.bits;
+            row[bit / 8] |= static_cast<uint8_t>(index << (8 - layout.bits - bit % 8));
         }
     }
     return b;
@@ -148,7 +148,7 @@ TEST(Bitmap, LoadsBmpFilesOfEveryDepth) {
     TempFolder folder;
     // A 1-bit palette has two entries, so that picture holds just two pixels.
     struct Case {
-        BmpSpec spec;
+        BmpLayout layout;
         int width, height;
     };
     const Case cases[] = {
@@ -156,9 +156,9 @@ TEST(Bitmap, LoadsBmpFilesOfEveryDepth) {
         {{24, true}, 5, 3}, {{32, false}, 3, 2}, {{8, true}, 3, 4},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.spec.bits << "-bit, top-down " << c.spec.topDown);
+        SCOPED_TRACE(::testing::Message() << c.layout.bits << "-bit, top-down " << c.layout.topDown);
         const fs::path file = folder.file("depth.bmp");
-        writeBytes(file, handMadeBmp(c.spec, c.width, c.height));
+        writeBytes(file, handMadeBmp(c.layout, c.width, c.height));
         const Result<Bitmap> loaded = Bitmap::load(file);
         ASSERT_TRUE(loaded) << loaded.message();
         expectPattern(*loaded, c.width, c.height);

@@ -156,7 +156,12 @@ Status seedDemoContent(ClinicDatabase& database, std::string_view sysCode, std::
         database.rollbackTransaction();
         return filled;
     }
-    return database.commitTransaction();
+    // A commit that fails (a reader held the file too long) leaves the transaction open.
+    if (Status committed = database.commitTransaction(); !committed) {
+        database.rollbackTransaction();
+        return committed;
+    }
+    return {};
 }
 
 }  // namespace kadrix::workstation

@@ -201,8 +201,7 @@ class Translator {
             }
             static const std::pair<std::string_view, std::string_view> renamed[] = {
                 {"IsNull", "ifnull"},   {"RTrim", "rtrim"}, {"LTrim", "ltrim"},
-                {"Upper", "upper"},     {"Lower", "lower"}, {"Len", "length"},
-                {"Substring", "substr"}};
+                {"Upper", "upper"},     {"Lower", "lower"}};
             for (const auto& [dialect, sqlite] : renamed) {
                 if (t.isWord(dialect)) {
                     append(sql, t, sqlite);

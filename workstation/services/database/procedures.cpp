@@ -1,5 +1,7 @@
 #include "procedures.h"
 
+#include <climits>
+
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -255,6 +257,8 @@ Result<Rows> grabPrintImages(sqlite3* db, const std::vector<ArgumentValue>& v) {
         auto highest = highestPrintNumber(db, applyNo);
         if (!highest)
             return highest.status();
+        if (*highest >= INT32_MAX)
+            return Status::failure("no print number is left after " + std::to_string(*highest));
         number = printNumberText(*highest + 1);
     } else {
         number = v[3].text;

@@ -55,7 +55,7 @@ CREATE TABLE RIS_SpecialItemDic (
 CREATE INDEX RIS_SpecialItemDic_Parent ON RIS_SpecialItemDic (Parent);
 
 CREATE TABLE RIS_ImageProcessInfo (
-    ImageID INTEGER NOT NULL UNIQUE,
+    ImageID INTEGER NOT NULL UNIQUE CHECK (typeof(ImageID) IN ('integer')),
     EditTime DATETIME,
     KeepWH INTEGER NOT NULL DEFAULT 0 CHECK (typeof(KeepWH) IN ('integer')),
     ClipFlag INTEGER NOT NULL DEFAULT 0 CHECK (typeof(ClipFlag) IN ('integer')),

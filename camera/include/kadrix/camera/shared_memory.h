@@ -1,10 +1,15 @@
 // CSharedMemory: a named block of memory shared between processes and the named lock that
-// guards it. The block is POSIX shared memory "/<block name>"; the lock is a robust
-// process-shared mutex in the shared memory object "/<mutex name>", so a holder that dies
-// cannot leave it locked. A new block is zero-filled; an existing one keeps its bytes.
+// guards it. The block is POSIX shared memory "/<block name>.<user id>"; the lock is a robust
+// process-shared mutex in the shared memory object "/<mutex name>.<user id>", so a holder that
+// dies cannot leave it locked. Names belong to one user, as a session's named objects do, so
+// one user's block never locks another out. A new block is zero-filled; an existing one keeps
+// its bytes.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstring>
+#include <string>
 
 #include "kadrix/camera/export.h"
 
@@ -15,6 +20,11 @@
 #define MUTEX_NAME_FOLDER "MUTEX_NAME_FOLDER"
 #define SHARED_NAME_FILE "SHARED_NAME_FILE"
 #define MUTEX_NAME_FILE "MUTEX_NAME_FILE"
+
+// The POSIX object behind a block or lock name, for this process's user.
+inline std::string KxSharedObjectName(const char* name) {
+    return std::string("/") + name + "." + std::to_string(getuid());
+}
 
 class KX_CAMERA_API CSharedMemory {
   public:

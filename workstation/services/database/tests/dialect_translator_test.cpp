@@ -71,9 +71,8 @@ TEST(DialectTranslator, RewritesTheDialectsFunctionsAndBindsTexts) {
         {"Select [Item Name], \"x\"\"y\" From T", "Select \"Item Name\", \"x\"\"y\" From T", {}},
         {"Delete T Where a = 1", "Delete FROM T Where a = 1", {}},
         {"Insert T(a) Values (1)", "Insert INTO T(a) Values (1)", {}},
-        {"Select Len(x), Substring(x, 1, 2) From T",
-         "Select length(x), substr(x, 1, 2) From T",
-         {}},
+        // Functions whose meaning differs on SQLite are left for it to refuse.
+        {"Select Len(x), Substring(x, 1, 2) From T", "Select Len(x), Substring(x, 1, 2) From T", {}},
     };
     for (const Case& c : cases) {
         auto statements = translateBatch(c.statement);
