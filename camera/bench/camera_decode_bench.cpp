@@ -49,7 +49,10 @@ struct PublishedSelf {
     PublishedSelf() {
         KxPublishModuleHandle(block, KxModuleHandleOf(reinterpret_cast<const void*>(&framePath)));
     }
-    ~PublishedSelf() { block.FreeSharedMemory(); }
+    ~PublishedSelf() {
+        KxUnpublishModuleHandle(block, KxModuleHandleOf(reinterpret_cast<const void*>(&framePath)));
+        block.FreeSharedMemory();
+    }
     CSharedMemory block;
 };
 

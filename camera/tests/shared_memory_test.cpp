@@ -142,5 +142,22 @@ TEST(GetDllHandle, ReadsWhatTheHostPublished) {
     }
 }
 
+TEST(GetDllHandle, AHostTakesBackOnlyItsOwnHandle) {
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
+    void* libc = KxModuleHandleOf(reinterpret_cast<const void*>(&std::printf));
+    void* self = KxModuleHandleOf(reinterpret_cast<const void*>(&GetDllHandle));
+    CSharedMemory block;
+    ASSERT_EQ(KxPublishModuleHandle(block, libc), 1);
+    KxUnpublishModuleHandle(block, self);  // not ours: left
+    void* hModule = nullptr;
+    EXPECT_EQ(GetDllHandle(hModule), ERR_NONE);
+    EXPECT_EQ(hModule, libc);
+    KxUnpublishModuleHandle(block, libc);
+    EXPECT_EQ(GetDllHandle(hModule), ERR_NONE);
+    EXPECT_EQ(hModule, nullptr) << "a host that went leaves no handle behind";
+    block.FreeSharedMemory();
+    shm_unlink(KxSharedObjectName(SHARED_NAME_HANDLE).c_str());
+}
+
 }  // namespace
 }  // namespace kadrix::camera

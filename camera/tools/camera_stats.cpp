@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
         rectangles.push_back(rect);
     }
     CSharedMemory published;
-    if (!KxPublishModuleHandle(published,
-                               KxModuleHandleOf(reinterpret_cast<const void*>(&usage)))) {
+    void* const self = KxModuleHandleOf(reinterpret_cast<const void*>(&usage));
+    if (!KxPublishModuleHandle(published, self)) {
         std::fprintf(stderr, "kadrix-camera-stats: cannot publish the module handle\n");
         return 3;
     }
@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
     } else {
         rc = rawSize(path);
     }
+    KxUnpublishModuleHandle(published, self);
     published.FreeSharedMemory();
     return rc;
 }

@@ -30,3 +30,17 @@ inline int KxPublishModuleHandle(CSharedMemory& block, void* hModule) {
         block.UnlockSharedMemory();
     return 1;
 }
+
+// Takes back what KxPublishModuleHandle published, before the host frees the block: a handle
+// left behind would name a module of a process that is gone. Another host's handle is left.
+inline void KxUnpublishModuleHandle(CSharedMemory& block, void* hModule) {
+    void* published = nullptr;
+    const int locked = block.LockSharedMemory();
+    std::memcpy(&published, block.GetpSharedMemory(), sizeof published);
+    if (published == hModule) {
+        void* none = nullptr;
+        std::memcpy(block.GetpSharedMemory(), &none, sizeof none);
+    }
+    if (locked)
+        block.UnlockSharedMemory();
+}
