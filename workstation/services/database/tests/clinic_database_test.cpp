@@ -358,10 +358,14 @@ TEST_F(RefusedStatements, AQuotedValueStaysAValue) {
          "iType,Memo) "
          "values (1,getdate(),0,0,0,0,0,3,'?1 '' \" [x] -- /*')",
          "?1 ' \" [x] -- /*"},
-        {"Delete From Ris_ImageMeasureInfo Where Memo = 'x'' or ''1''=''1'", nullptr},
+        // A quoted condition that would match every row if it reached the statement.
+        {"Delete From Ris_ImageMeasureInfo Where Memo = 'x'' or ''1''=''1'", "kept"},
     };
     for (const Case& c : cases) {
         exec("Delete From Ris_ImageMeasureInfo");
+        if (std::string(c.batch).rfind("Delete", 0) == 0)
+            exec("Insert Into Ris_ImageMeasureInfo(ImageID,EditTime,BeginPosX,BeginPosY,EndPosX,EndPosY,"
+                 "MeasureValue,iType,Memo) values (1,getdate(),0,0,0,0,0,3,'kept')");
         exec(c.batch);
         EXPECT_EQ(rows("Select Memo From Ris_ImageMeasureInfo"),
                   c.stored ? std::vector<std::string>{c.stored} : std::vector<std::string>{})
