@@ -114,19 +114,24 @@ LockPage* openLock(const char* name) {
     auto* page = static_cast<LockPage*>(mapObject(name, sizeof(LockPage), created, mapped));
     if (!page)
         return nullptr;
-    // Whoever maps a fresh object first sets the mutex up; the others wait until it is ready.
-    std::uint32_t expected = kFresh;
-    if (page->state.compare_exchange_strong(expected, kInitialising)) {
-        if (initialiseMutex(&page->mutex)) {
-            page->state.store(kReady, std::memory_order_release);
-            return page;
+    // Whoever maps a fresh object first sets the mutex up; the others wait until it is ready. A
+    // setter that died halfway leaves it initialising: after the wait it is set up anew.
+    for (int round = 0; round < 2; ++round) {
+        std::uint32_t expected = kFresh;
+        if (page->state.compare_exchange_strong(expected, kInitialising)) {
+            if (initialiseMutex(&page->mutex)) {
+                page->state.store(kReady, std::memory_order_release);
+                return page;
+            }
+            page->state.store(kFresh);
+            break;
         }
-        page->state.store(kFresh);
-    } else {
         for (int i = 0; i < 2000 && page->state.load(std::memory_order_acquire) != kReady; ++i)
             usleep(1000);
         if (page->state.load(std::memory_order_acquire) == kReady)
             return page;
+        expected = kInitialising;
+        page->state.compare_exchange_strong(expected, kFresh);
     }
     munmap(page, mapped);
     return nullptr;

@@ -1,6 +1,7 @@
 #include "kadrix/camera/shared_memory.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -101,6 +102,23 @@ TEST_F(SharedMemoryTest, ALockWhoseHolderDiedIsTakenOver) {
     EXPECT_EQ(other.LockSharedMemory(), 1);
     other.UnlockSharedMemory();
     other.FreeSharedMemory();
+    block.FreeSharedMemory();
+}
+
+TEST_F(SharedMemoryTest, ALockLeftHalfSetUpIsSetUpAnew) {
+    // What a process that died while setting the lock up leaves: the state says "initialising".
+    const std::string object = KxSharedObjectName(mutexName.c_str());
+    const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 4096), 0);
+    const std::uint32_t initialising = 1;
+    ASSERT_EQ(pwrite(fd, &initialising, sizeof initialising, 0),
+              static_cast<ssize_t>(sizeof initialising));
+    close(fd);
+    CSharedMemory block;
+    ASSERT_EQ(block.MallocSharedMemory(8, blockName.c_str(), mutexName.c_str()), 1);
+    EXPECT_EQ(block.LockSharedMemory(), 1);
+    block.UnlockSharedMemory();
     block.FreeSharedMemory();
 }
 
