@@ -1,5 +1,7 @@
 #include "ui/KadrixUnit.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QShowEvent>
@@ -57,6 +59,16 @@ QImage filmPicture() {
 void saveAtomically(const QImage& picture, const std::string& file) {
     QSaveFile out(QString::fromStdString(file));
     if (out.open(QIODevice::WriteOnly) && picture.save(&out, "BMP")) out.commit();
+}
+
+// Written whole, and only when no file of that name exists, even when another host writes it
+// at the same moment: the picture goes under a temporary name and is linked into place.
+void saveIfMissing(const QImage& picture, const std::string& file) {
+    std::error_code ec;
+    if (fs::exists(file, ec)) return;
+    const std::string temp = file + ".tmp-" + std::to_string(::getpid());
+    if (picture.save(QString::fromStdString(temp), "BMP")) (void)::link(temp.c_str(), file.c_str());
+    fs::remove(temp, ec);
 }
 
 // A failure inside an event the host did not call for directly (a timer, a posted message, a
@@ -181,8 +193,7 @@ TfrmKadrix::~TfrmKadrix() {
 void TfrmKadrix::writeFilmPictures() {
     const std::string exe = clinical::hostProgramFolder();
     const QImage film = filmPicture();
-    std::error_code ec;
-    if (!fs::exists(videoPlaceholderFile(exe), ec)) saveAtomically(film, videoPlaceholderFile(exe));
+    saveIfMissing(film, videoPlaceholderFile(exe));
     saveAtomically(film, filmIconFile(exe));
 }
 
