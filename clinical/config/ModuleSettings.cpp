@@ -81,9 +81,9 @@ DefaultFolders prepareDefaultFolders() {
 
 std::string SettingsStore::loadSection() {
     try {
-        std::string value = access_.read(moduleSection(), "UseFixWidth");
-        if (value.empty()) value = "3";
-        if (value == "3") return DefaultSection;
+        // Read with the default "3": absent (empty) or "3" means the section was never written.
+        const std::string value = access_.read(moduleSection(), "UseFixWidth");
+        if (value.empty() || value == "3") return DefaultSection;
         return moduleSection();
     } catch (const std::exception&) {
         return DefaultSection;
