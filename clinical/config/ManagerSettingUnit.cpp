@@ -1,5 +1,7 @@
 #include "config/ManagerSettingUnit.h"
 
+#include "storage/Texts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +27,6 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& text) { return text.toStdString(); }
-std::string trimmed(const std::string& text) { return QString::fromStdString(text).trimmed().toStdString(); }
 
 QLineEdit* pathEdit(QWidget* parent, QToolButton*& button) {
     auto* edit = new QLineEdit(parent);

@@ -1,5 +1,7 @@
 #include "storage/PatientData.h"
 
+#include "storage/Texts.h"
+
 #include <QString>
 
 #include "config/HostServices.h"
@@ -7,10 +9,6 @@
 #include "storage/Statements.h"
 
 namespace kadrix::clinical {
-
-namespace {
-std::string trimmed(const std::string& s) { return QString::fromStdString(s).trimmed().toStdString(); }
-}  // namespace
 
 bool readPatientData(const DataService& data, int32_t applyNo, PatientData& patient) {
     platform::ClientDataset rows;

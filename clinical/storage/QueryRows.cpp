@@ -1,5 +1,7 @@
 #include "storage/QueryRows.h"
 
+#include "storage/Texts.h"
+
 #include <QString>
 
 #include <charconv>
@@ -13,10 +15,6 @@ using platform::ClientDataset;
 using platform::Variant;
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-    return QString::fromStdString(s).trimmed().toStdString();
-}
 
 bool hasRow(const ClientDataset& rows) {
     return rows.active() && !rows.isEmpty();
